@@ -1,0 +1,24 @@
+// Acting on forms as a user would, for tests: each call sends the native
+// window the message or event that the user's action would (a click on a
+// scroll arrow, a button press, typing, the close box), then processes it.
+#pragma once
+
+#include <string>
+
+#include "platform/forms.h"
+
+namespace forms::test {
+
+void ClickScrollArrow(VScrollBar& bar, bool up);
+void ClickScrollTrough(VScrollBar& bar, bool above);
+void ClickButton(CommandButton& button);
+// Replaces the box's text as typing would (fires the native change).
+void TypeText(TextBox& box, const std::string& text);
+// The window's close box (or Alt+F4, or the system).
+void CloseBox(Form& form);
+// A key press on the form (virtual-key code).
+void PressKey(Form& form, int keyCode);
+// Which control has the keyboard focus (nullptr: none of this form's).
+Control* FocusedControl(Form& form);
+
+}  // namespace forms::test

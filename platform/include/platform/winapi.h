@@ -1,0 +1,177 @@
+// The Windows calls that Tamarel and Pellmar make, by their Windows names.
+//
+// Program code never includes <windows.h>: it calls these. The win32 build
+// forwards each one to Windows itself; the portable build stands in for it
+// (a software GDI, profile files, no registry). Handles are opaque pointer
+// types of our own so that program code compiles the same on both.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace win {
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = unsigned int;
+using COLORREF = DWORD;
+using LPCSTR = const char*;
+using LPSTR = char*;
+using REGSAM = DWORD;
+
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
+
+struct HDC__;
+using HDC = HDC__*;
+struct HBITMAP__;
+using HBITMAP = HBITMAP__*;
+struct HWND__;
+using HWND = HWND__*;
+struct HKEY__;
+using HKEY = HKEY__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HGDIOBJ = void*;
+using HANDLE = void*;
+
+// A window handle from a 32-bit value, as Windows passes them on command
+// lines: sign-extended to the pointer width.
+inline HWND HwndFromLong(std::int32_t v) {
+  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(v));
+}
+inline std::int32_t LongFromHwnd(HWND h) {
+  return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(h));
+}
+
+// ---- GDI ------------------------------------------------------------------
+
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr DWORD SRCPAINT = 0x00EE0086;
+constexpr DWORD SRCAND = 0x008800C6;
+constexpr DWORD SRCINVERT = 0x00660046;
+constexpr DWORD WHITENESS = 0x00FF0062;
+constexpr DWORD BLACKNESS = 0x00000042;
+
+constexpr UINT IMAGE_BITMAP = 0;
+constexpr UINT LR_LOADFROMFILE = 0x10;
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
+         (static_cast<COLORREF>(b) << 16);
+}
+
+// Same layout as Windows' BITMAP (24 bytes on 32-bit, 32 on 64-bit).
+struct BITMAP {
+  LONG bmType;
+  LONG bmWidth;
+  LONG bmHeight;
+  LONG bmWidthBytes;
+  WORD bmPlanes;
+  WORD bmBitsPixel;
+  void* bmBits;
+};
+
+HWND GetDesktopWindow();
+HDC GetDC(HWND hwnd);
+int ReleaseDC(HWND hwnd, HDC hdc);
+HDC CreateCompatibleDC(HDC hdc);
+HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy);
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
+// Frees bitmaps and, as the toolkit relies on, memory DCs too.
+BOOL DeleteObject(HGDIOBJ obj);
+BOOL DeleteDC(HDC hdc);
+int GetObjectA(HGDIOBJ obj, int size, void* out);
+COLORREF SetBkColor(HDC hdc, COLORREF c);
+COLORREF GetBkColor(HDC hdc);
+COLORREF SetTextColor(HDC hdc, COLORREF c);
+COLORREF GetTextColor(HDC hdc);
+HANDLE LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int cx, int cy, UINT flags);
+BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
+COLORREF GetPixel(HDC hdc, int x, int y);
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c);
+// BITSPIXEL only.
+constexpr int BITSPIXEL = 12;
+int GetDeviceCaps(HDC hdc, int index);
+
+// ---- windows and the desktop ------------------------------------------------
+
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_SHOWWINDOW = 0x0040;
+constexpr UINT SWP_HIDEWINDOW = 0x0080;
+inline HWND HWND_TOP() { return nullptr; }
+inline HWND HWND_TOPMOST() { return HwndFromLong(-1); }
+inline HWND HWND_NOTOPMOST() { return HwndFromLong(-2); }
+
+constexpr UINT SPI_SETSCREENSAVERRUNNING = 97;
+
+int ShowCursor(BOOL show);
+BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
+HWND FindWindowA(LPCSTR cls, LPCSTR name);
+BOOL IsWindowVisible(HWND hwnd);
+BOOL SystemParametersInfoA(UINT action, UINT param, void* pv, UINT winIni);
+
+// ---- kernel32 -----------------------------------------------------------------
+
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  char szCSDVersion[128];
+};
+constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+BOOL GetVersionExA(OSVERSIONINFOA* info);
+DWORD GetPrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR def, LPSTR out, DWORD size,
+                               LPCSTR file);
+BOOL WritePrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR value, LPCSTR file);
+// The millisecond tick; follows the platform clock (see platform/process.h),
+// so tests and -virtual-clock runs control it.
+DWORD GetTickCount();
+
+// ---- advapi32 -------------------------------------------------------------------
+
+using LSTATUS = LONG;
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_MORE_DATA = 234;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_DWORD = 4;
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+inline HKEY HkeyFromLong(std::int32_t v) {
+  return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(v));
+}
+inline HKEY HKEY_CURRENT_USER() { return HkeyFromLong(static_cast<std::int32_t>(0x80000001u)); }
+
+LSTATUS RegOpenKeyExA(HKEY root, LPCSTR subkey, DWORD options, REGSAM sam, HKEY* out);
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data,
+                         DWORD* cb);
+LSTATUS RegCloseKey(HKEY key);
+
+// ---- password dialogs -------------------------------------------------------------
+
+// mpr.dll, resolved at run time; portable: reports failure (non-zero).
+DWORD PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD reserved1, void* reserved2);
+// password.cpl, resolved at run time. Returns the dialog's result, or
+// sets *available to false (when given) and returns 0 where the module or its
+// entry cannot be loaded.
+BOOL VerifyScreenSavePwd(HWND owner, bool* available = nullptr);
+// Test seam at the one edge that cannot run here: stands in for the
+// password.cpl entry point. Pass nothing to go back to the real module.
+using VerifyScreenSavePwdFn = BOOL (*)(HWND);
+void SetVerifyScreenSavePwdForTest(VerifyScreenSavePwdFn fn);
+
+// ---- network and shell ----------------------------------------------------------------
+
+BOOL InternetGetConnectedState(DWORD* flags, DWORD reserved);
+constexpr int SW_SHOWNORMAL = 1;
+HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, int show);
+
+}  // namespace win

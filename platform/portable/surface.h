@@ -1,0 +1,50 @@
+// Where the portable GDI and the portable forms side meet: the windows of
+// our own forms, whose window DC draws into a surface (a 32-bit image) that
+// the native window shows; and the desktop state that the forms side applies.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/winapi.h"
+
+namespace portable {
+
+// The native window of a form, as the GDI and the desktop calls see it.
+class WindowSink {
+ public:
+  virtual ~WindowSink() = default;
+  // A rectangle of the surface was drawn (already clipped to it): show it.
+  virtual void SurfaceDrawn(int x, int y, int width, int height) = 0;
+  // SetWindowPos with SWP_SHOWWINDOW / SWP_HIDEWINDOW.
+  virtual void SetShown(bool shown) = 0;
+  // SetWindowPos with HWND_TOPMOST / HWND_NOTOPMOST.
+  virtual void SetTopmost(bool topmost) = 0;
+  virtual bool IsShown() const = 0;
+};
+
+// Registers a window of ours with a surface of width x height (black) and
+// returns its handle. Handles of our windows carry a tag in their top bits;
+// any other non-zero value is taken as an X window id of another program.
+win::HWND RegisterWindow(WindowSink* sink, int width, int height, const std::string& className,
+                         const std::string& title);
+void ResizeWindow(win::HWND hwnd, int width, int height);
+void SetWindowTitle(win::HWND hwnd, const std::string& title);
+void UnregisterWindow(win::HWND hwnd);
+bool IsOurWindow(win::HWND hwnd);
+// FindWindowA over our windows: exact class name (case-insensitive) and,
+// when `title` is not null, exact title.
+win::HWND FindOurWindow(const char* className, const char* title);
+WindowSink* SinkOf(win::HWND hwnd);
+// The surface for painting: 0x00RRGGBB, `*stride` pixels per row; nullptr
+// when the handle is not one of our windows.
+const std::uint32_t* WindowPixels(win::HWND hwnd, int* width, int* height, int* stride);
+
+// Implemented by the forms side: hide or show the mouse pointer over our
+// windows (ShowCursor's display count below 0 hides it).
+void ApplyCursorHidden(bool hidden);
+// Implemented by the forms side: the X display connection string to use for
+// foreign windows (nullptr: $DISPLAY).
+const char* XDisplayName();
+
+}  // namespace portable

@@ -1,0 +1,79 @@
+# Shared shell helpers of the scripts (sourced, not run).
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export ROOT
+
+# Packages that building and testing need on a fresh Debian 12.
+TAMAREL_PACKAGES=(
+  build-essential cmake ninja-build pkg-config git python3 clang clang-format libclang-rt-14-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
+  googletest libgtest-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev fontconfig fonts-dejavu-core
+  wine64 xvfb xdotool x11-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
+  file procps psmisc
+)
+
+need_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null; then SUDO=sudo; else
+      echo "Run as root (or install sudo) to install: ${missing[*]}" >&2; exit 1
+    fi
+  else SUDO=; fi
+}
+
+# Installs whatever of TAMAREL_PACKAGES is missing.
+ensure_packages() {
+  missing=()
+  for p in "${TAMAREL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    need_root
+    echo "Installing: ${missing[*]}"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+# Starts an Xvfb of our own on a free display; sets XVFB_PID and DISPLAY.
+start_xvfb() {
+  local size=${1:-1920x1080x24}
+  local n=${XVFB_FIRST:-90}
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "$size" -ac -nolisten tcp -dpi 96 >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -e /tmp/.X11-unix/X$n ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$n"
+}
+
+stop_xvfb() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  XVFB_PID=
+}
+
+# Wine: a prefix of the project's own under build/.
+wine_env() {
+  export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wine/prefix}
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+  WINE=/usr/lib/wine/wine64
+  WINESERVER=/usr/lib/wine/wineserver64
+  [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
+  [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+  export WINE WINESERVER
+}
+
+# A fresh prefix (about 8 seconds).
+wine_fresh_prefix() {
+  wine_env
+  "$WINESERVER" -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  "$WINE" wineboot -i >/dev/null 2>&1 || true
+  "$WINESERVER" -w 2>/dev/null || true
+}
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tamarel-xdg.XXXXXX)}
+chmod 700 "$XDG_RUNTIME_DIR" 2>/dev/null || true

@@ -1,0 +1,12 @@
+// Entry of every test program: the process facilities are set up as in the
+// programs, and ending the program is intercepted so a test survives it.
+#include <gtest/gtest.h>
+
+#include "platform/process.h"
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  plat::InitProcess(argc, argv);
+  plat::SetEndInterceptForTest(true);
+  return RUN_ALL_TESTS();
+}
