@@ -39,6 +39,9 @@ win::HWND FormHwnd(const Form& form);
 win::HDC FormDC(Form& form);
 
 void UpdateControl(Control& c, Prop what);
+// The control goes before its form does (a control destroyed while the form
+// is loaded); DestroyForm frees the rest.
+void DestroyControl(Control& c);
 // A text box's current text.
 std::string ControlText(const TextBox& c);
 void FocusControl(Control& c);
@@ -61,6 +64,8 @@ void RethrowHeld();
 // Fires every enabled timer whose due time has passed and re-arms the
 // native wake-up for the next one.
 void FireDueTimers();
+// Re-arms the native wake-up for the earliest enabled timer (Real clock).
+void ArmNextWakeup();
 // Pixels of a twips size by the screen's twips per pixel (rounding rule of
 // the runtime).
 int PxX(float twips);

@@ -1,0 +1,557 @@
+// The shared half of the forms runtime: properties, keyboard order, timers
+// on the platform clock, held exceptions. The native half is in
+// platform/win32/ and platform/portable/ (forms_backend.h).
+#include "platform/forms.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+
+#include "forms_backend.h"
+#include "platform/image.h"
+#include "platform/process.h"
+#include "platform/rules.h"
+
+namespace forms {
+
+namespace {
+
+std::exception_ptr g_held;
+MsgBoxHook g_msgBoxHook;
+int g_overrideW = 0, g_overrideH = 0;
+bool g_initialised = false;
+std::vector<Timer*>& Timers() {
+  static std::vector<Timer*> t;
+  return t;
+}
+std::vector<Form*>& LoadedForms() {
+  static std::vector<Form*> f;
+  return f;
+}
+
+// Frame of a fixed dialog, pixels: border each side and caption.
+constexpr int kFramePx = 3;
+constexpr int kCaptionPx = 23;
+
+// "&&" stands for one "&"; a single "&" marks a mnemonic, which we do not
+// show.
+std::string StripMnemonics(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '&') {
+      if (i + 1 < s.size() && s[i + 1] == '&') {
+        out.push_back('&');
+        ++i;
+      }
+      continue;
+    }
+    out.push_back(s[i]);
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---- internal ------------------------------------------------------------------
+
+namespace internal {
+
+void RunEvent(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (...) {
+    if (!g_held) g_held = std::current_exception();
+  }
+}
+
+void RethrowHeld() {
+  if (g_held) {
+    std::exception_ptr e = g_held;
+    g_held = nullptr;
+    std::rethrow_exception(e);
+  }
+}
+
+void ArmNextWakeup() {
+  if (plat::GetClockMode() != plat::ClockMode::Real) {
+    backend::ArmWakeup(-1);
+    return;
+  }
+  std::int64_t next = std::numeric_limits<std::int64_t>::max();
+  for (Timer* t : Timers()) {
+    if (t->Enabled() && t->Interval() > 0) next = std::min(next, t->Due());
+  }
+  if (next == std::numeric_limits<std::int64_t>::max()) {
+    backend::ArmWakeup(-1);
+  } else {
+    backend::ArmWakeup(std::max<std::int64_t>(0, next - plat::ClockMillis()));
+  }
+}
+
+void FireDueTimers() {
+  const std::int64_t now = plat::ClockMillis();
+  // A tick may enable, disable or destroy timers: work on a copy and check
+  // each one is still there.
+  const std::vector<Timer*> snapshot = Timers();
+  for (Timer* t : snapshot) {
+    auto& live = Timers();
+    if (std::find(live.begin(), live.end(), t) == live.end()) continue;
+    if (t->Enabled() && t->Interval() > 0 && t->Due() <= now) t->Fire();
+  }
+  ArmNextWakeup();
+}
+
+int PxX(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelX()); }
+int PxY(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelY()); }
+
+}  // namespace internal
+
+// ---- pictures -----------------------------------------------------------------------
+
+Picture::Picture(int width, int height, std::vector<std::uint32_t> pixels)
+    : width_(width), height_(height), pixels_(std::move(pixels)) {
+  if (width_ <= 0 || height_ <= 0 ||
+      pixels_.size() != static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {
+    width_ = height_ = 0;
+    pixels_.clear();
+  }
+}
+
+Picture Picture::FromBmp(const std::uint8_t* data, std::size_t size) {
+  plat::Image img;
+  if (!plat::DecodeBmp(data, size, img)) return Picture();
+  return Picture(img.width, img.height, std::move(img.px));
+}
+
+Picture::~Picture() {
+  if (handle_) win::DeleteObject(handle_);
+}
+
+Picture::Picture(Picture&& o) noexcept
+    : width_(o.width_), height_(o.height_), pixels_(std::move(o.pixels_)), handle_(o.handle_) {
+  o.width_ = o.height_ = 0;
+  o.handle_ = nullptr;
+}
+
+Picture& Picture::operator=(Picture&& o) noexcept {
+  if (this != &o) {
+    if (handle_) win::DeleteObject(handle_);
+    width_ = o.width_;
+    height_ = o.height_;
+    pixels_ = std::move(o.pixels_);
+    handle_ = o.handle_;
+    o.width_ = o.height_ = 0;
+    o.handle_ = nullptr;
+  }
+  return *this;
+}
+
+win::HBITMAP Picture::Handle() const {
+  if (!handle_ && !Empty()) {
+    plat::Image img;
+    img.width = width_;
+    img.height = height_;
+    img.px = pixels_;
+    handle_ = plat::CreateBitmapFromImage(img);
+  }
+  return handle_;
+}
+
+// ---- controls ----------------------------------------------------------------------------
+
+Control::Control(Form& form, Kind kind) : form_(form), kind_(kind) {
+  form_.controls_.push_back(this);
+}
+
+Control::~Control() {
+  if (native) backend::DestroyControl(*this);
+  auto& v = form_.controls_;
+  v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+void Control::Changed(Prop p) {
+  if (native) backend::UpdateControl(*this, p);
+}
+
+void Control::Move(float left, float top, float width, float height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  Changed(Prop::Geometry);
+}
+
+bool Control::CanFocus() const {
+  const bool focusable =
+      kind_ == Kind::TextBox || kind_ == Kind::VScrollBar || kind_ == Kind::CommandButton;
+  return focusable && tabIndex_ >= 0 && visible_ && enabled_;
+}
+
+void Control::SetVisible(bool v) {
+  visible_ = v;
+  Changed(Prop::Visible);
+}
+void Control::SetEnabled(bool v) {
+  enabled_ = v;
+  Changed(Prop::Enabled);
+}
+void Control::SetFont(const Font& f) {
+  font_ = f;
+  Changed(Prop::Font);
+}
+void Control::SetBackColor(win::COLORREF c) {
+  backColor_ = c;
+  Changed(Prop::Colors);
+}
+void Control::SetForeColor(win::COLORREF c) {
+  foreColor_ = c;
+  Changed(Prop::Colors);
+}
+void Control::SetFocus() {
+  if (native) backend::FocusControl(*this);
+}
+bool Control::HasFocus() const { return native && backend::ControlHasFocus(*this); }
+
+void Label::SetCaption(std::string c) {
+  caption_ = std::move(c);
+  Changed(Prop::Text);
+}
+std::string Label::DisplayText() const { return StripMnemonics(caption_); }
+void Label::SetAlignment(Align a) {
+  align_ = a;
+  Changed(Prop::Style);
+}
+
+std::string TextBox::Text() const { return native ? backend::ControlText(*this) : text_; }
+void TextBox::SetText(std::string t) {
+  text_ = std::move(t);
+  Changed(Prop::Text);
+}
+void TextBox::SetLocked(bool l) {
+  locked_ = l;
+  Changed(Prop::Style);
+}
+void TextBox::SetAlignment(Align a) {
+  align_ = a;
+  Changed(Prop::Style);
+}
+
+void VScrollBar::SetRange(int min, int max) {
+  min_ = min;
+  max_ = max;
+  value_ = std::clamp(value_, std::min(min_, max_), std::max(min_, max_));
+  Changed(Prop::Range);
+}
+void VScrollBar::SetValue(int v) {
+  v = std::clamp(v, std::min(min_, max_), std::max(min_, max_));
+  if (v == value_) return;
+  value_ = v;
+  Changed(Prop::Value);
+  if (Change) Change();
+}
+void VScrollBar::UserChanged(int v) {
+  v = std::clamp(v, std::min(min_, max_), std::max(min_, max_));
+  if (v == value_) return;
+  value_ = v;
+  if (Change) internal::RunEvent(Change);
+}
+
+void CommandButton::SetCaption(std::string c) {
+  caption_ = std::move(c);
+  Changed(Prop::Text);
+}
+std::string CommandButton::DisplayText() const { return StripMnemonics(caption_); }
+void CommandButton::SetPicture(const Picture* p) {
+  picture_ = p;
+  Changed(Prop::Picture);
+}
+
+PictureBox::~PictureBox() { Release(); }
+
+void PictureBox::Release() {
+  if (dc_) {
+    if (old_) win::SelectObject(dc_, old_);
+    win::DeleteDC(dc_);
+  }
+  if (bmp_) win::DeleteObject(bmp_);
+  dc_ = nullptr;
+  bmp_ = nullptr;
+  old_ = nullptr;
+}
+
+void PictureBox::SetPicture(const Picture* p) {
+  picture_ = p;
+  Release();
+  Changed(Prop::Picture);
+}
+
+win::HDC PictureBox::hDC() {
+  if (dc_) return dc_;
+  // The box keeps its pixels in a memory DC of its own size: the background
+  // colour with the picture at its top-left corner.
+  plat::Image img;
+  img.width = std::max(1, internal::PxX(Width()));
+  img.height = std::max(1, internal::PxY(Height()));
+  const win::COLORREF bg = BackColor();
+  const std::uint32_t bgPx = ((bg & 0xFF) << 16) | (bg & 0xFF00) | ((bg >> 16) & 0xFF);
+  img.px.assign(static_cast<std::size_t>(img.width) * img.height, bgPx);
+  if (picture_) {
+    const int w = std::min(img.width, picture_->Width());
+    const int h = std::min(img.height, picture_->Height());
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img.at(x, y) = picture_->At(x, y);
+  }
+  bmp_ = plat::CreateBitmapFromImage(img);
+  if (!bmp_) return nullptr;
+  dc_ = win::CreateCompatibleDC(nullptr);
+  if (!dc_) {
+    win::DeleteObject(bmp_);
+    bmp_ = nullptr;
+    return nullptr;
+  }
+  old_ = win::SelectObject(dc_, bmp_);
+  return dc_;
+}
+
+void Image::SetPicture(const Picture* p) {
+  picture_ = p;
+  Changed(Prop::Picture);
+}
+
+// ---- timers ------------------------------------------------------------------------------------
+
+Timer::Timer(Form& /*form*/) { Timers().push_back(this); }
+
+Timer::~Timer() {
+  auto& v = Timers();
+  v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+void Timer::SetInterval(int ms) {
+  interval_ = std::max(0, ms);
+  if (enabled_) Arm();
+}
+
+void Timer::SetEnabled(bool e) {
+  enabled_ = e;
+  if (enabled_) Arm();
+}
+
+void Timer::Arm() {
+  due_ = plat::ClockMillis() + interval_;
+  if (g_initialised) internal::ArmNextWakeup();
+}
+
+void Timer::Fire() {
+  // The next tick counts from this one, as a window timer does.
+  due_ = plat::ClockMillis() + interval_;
+  if (OnTimer) internal::RunEvent(OnTimer);
+}
+
+// ---- forms
+// ---------------------------------------------------------------------------------------
+
+Form::Form() = default;
+
+Form::~Form() {
+  if (loaded_) {
+    backend::DestroyForm(*this);
+    auto& v = LoadedForms();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  }
+}
+
+void Form::Changed(FormProp p) {
+  if (native) backend::UpdateForm(*this, p);
+}
+
+void Form::SetCaption(std::string c) {
+  caption_ = std::move(c);
+  Changed(FormProp::Caption);
+}
+void Form::SetBackColor(win::COLORREF c) {
+  backColor_ = c;
+  Changed(FormProp::Colors);
+}
+void Form::SetIcon(const Picture* p) {
+  icon_ = p;
+  Changed(FormProp::Icon);
+}
+void Form::SetClientSize(float width, float height) {
+  clientW_ = width;
+  clientH_ = height;
+  Changed(FormProp::Geometry);
+}
+void Form::SetLeft(float v) {
+  left_ = v;
+  Changed(FormProp::Geometry);
+}
+void Form::SetTop(float v) {
+  top_ = v;
+  Changed(FormProp::Geometry);
+}
+
+float Form::Width() const {
+  if (border_ == BorderStyle::None) return clientW_;
+  return clientW_ + 2 * kFramePx * Screen::TwipsPerPixelX();
+}
+float Form::Height() const {
+  if (border_ == BorderStyle::None) return clientH_;
+  return clientH_ + (2 * kFramePx + kCaptionPx) * Screen::TwipsPerPixelY();
+}
+void Form::SetWidth(float v) {
+  clientW_ = border_ == BorderStyle::None ? v : v - 2 * kFramePx * Screen::TwipsPerPixelX();
+  Changed(FormProp::Geometry);
+}
+void Form::SetHeight(float v) {
+  clientH_ =
+      border_ == BorderStyle::None ? v : v - (2 * kFramePx + kCaptionPx) * Screen::TwipsPerPixelY();
+  Changed(FormProp::Geometry);
+}
+void Form::SetWindowState(WindowState s) {
+  state_ = s;
+  Changed(FormProp::State);
+}
+
+std::vector<Control*> Form::TabOrder() const {
+  std::vector<Control*> v;
+  for (Control* c : controls_)
+    if (c->CanFocus()) v.push_back(c);
+  std::stable_sort(v.begin(), v.end(), [](const Control* a, const Control* b) {
+    return a->TabIndex() < b->TabIndex();
+  });
+  return v;
+}
+
+void Form::Load() {
+  if (loaded_) return;
+  Init();
+  // Native controls are made in keyboard order (labels and pictures with an
+  // index take their place in it), the rest after.
+  std::vector<Control*> order = controls_;
+  std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+    const int ia = a->TabIndex() < 0 ? std::numeric_limits<int>::max() : a->TabIndex();
+    const int ib = b->TabIndex() < 0 ? std::numeric_limits<int>::max() : b->TabIndex();
+    return ia < ib;
+  });
+  backend::CreateForm(*this, order);
+  loaded_ = true;
+  LoadedForms().push_back(this);
+  internal::RethrowHeld();
+  Form_Load();
+}
+
+void Form::Show() {
+  if (!loaded_) Load();
+  if (!loaded_) return;  // Form_Load unloaded it
+  shown_ = true;
+  backend::ShowForm(*this, true);
+  internal::RethrowHeld();
+}
+
+void Form::Hide() {
+  if (!loaded_) return;
+  shown_ = false;
+  backend::ShowForm(*this, false);
+}
+
+void Form::Unload() {
+  if (!loaded_) return;
+  int cancel = 0;
+  Form_Unload(cancel);
+  if (cancel != 0 || !loaded_) return;
+  backend::DestroyForm(*this);
+  loaded_ = false;
+  shown_ = false;
+  auto& v = LoadedForms();
+  v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+void Form::Refresh() {
+  if (loaded_) backend::RepaintForm(*this);
+}
+
+win::HWND Form::hWnd() const { return loaded_ ? backend::FormHwnd(*this) : nullptr; }
+
+win::HDC Form::hDC() {
+  if (!loaded_) Load();
+  return loaded_ ? backend::FormDC(*this) : nullptr;
+}
+
+void Form::NativeCloseRequested() {
+  internal::RunEvent([this] { Unload(); });
+}
+
+// ---- message boxes and processing
+// ----------------------------------------------------------------
+
+int MsgBox(const std::string& text, int style, const std::string& caption) {
+  if (g_msgBoxHook) return g_msgBoxHook(text, style, caption);
+  Init();
+  const int r = backend::MessageBox(text, style, caption);
+  internal::RethrowHeld();
+  return r;
+}
+
+void SetMsgBoxHookForTest(MsgBoxHook hook) { g_msgBoxHook = std::move(hook); }
+
+void DoEvents() {
+  Init();
+  backend::ProcessPending();
+  internal::FireDueTimers();
+  internal::RethrowHeld();
+}
+
+void WaitForEvents(std::int64_t timeoutMs) {
+  Init();
+  backend::WaitForEvents(std::max<std::int64_t>(0, timeoutMs));
+  internal::FireDueTimers();
+  internal::RethrowHeld();
+}
+
+void RunUntilEnd() {
+  for (;;) {
+    if (LoadedForms().empty()) plat::EndProgram(0);
+    // Timers wake the wait through the native side; the time-out only
+    // bounds how long a wait without any event lasts.
+    WaitForEvents(1000);
+  }
+}
+
+// ---- the screen
+// --------------------------------------------------------------------------------------
+
+namespace Screen {
+float Width() {
+  Init();
+  const auto s = backend::QueryScreen();
+  return static_cast<float>(g_overrideW > 0 ? g_overrideW : s.widthPx) * s.twipsPerPixelX;
+}
+float Height() {
+  Init();
+  const auto s = backend::QueryScreen();
+  return static_cast<float>(g_overrideH > 0 ? g_overrideH : s.heightPx) * s.twipsPerPixelY;
+}
+float TwipsPerPixelX() {
+  Init();
+  return backend::QueryScreen().twipsPerPixelX;
+}
+float TwipsPerPixelY() {
+  Init();
+  return backend::QueryScreen().twipsPerPixelY;
+}
+}  // namespace Screen
+
+void SetScreenSizeOverride(int widthPx, int heightPx) {
+  g_overrideW = widthPx;
+  g_overrideH = heightPx;
+}
+
+void Init() {
+  if (g_initialised) return;
+  g_initialised = true;
+  backend::Init();
+}
+
+}  // namespace forms
