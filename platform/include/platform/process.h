@@ -18,10 +18,14 @@ void InitProcess(int argc, char** argv);
 const std::string& ArgumentText();
 // The arguments one by one (without the program path).
 const std::vector<std::string>& Arguments();
+// Tests: replaces the argument text (and the arguments, split at spaces).
+void SetArgumentsForTest(const std::string& argumentText);
 
 // Folder of the running program file, without a trailing separator except for
 // a root ("C:\" or "/").
 std::string ProgramFolder();
+// Tests: ProgramFolder() reports this folder instead ("" = the real one).
+void SetProgramFolderForTest(const std::string& folder);
 // The path separator of the platform: '\\' on Windows, '/' elsewhere.
 char PathSeparator();
 // Suffix of program files: ".exe" on Windows, "" elsewhere.
@@ -77,7 +81,11 @@ std::int64_t MillisUntilTick(std::uint32_t target);
 // (nothing if it already has). Other modes: nothing.
 void AdvanceVirtualClockToTick(std::uint32_t target);
 // Manual clock for tests: sets the clock's milliseconds and the time of day.
+// TickCount() is then exactly the milliseconds (mod 2^32).
 void SetManualClock(std::int64_t millis, float timeOfDay);
+// Virtual clock: start again from this tick and time of day (SetClockMode
+// starts it at fixed values: tick 10000000, noon).
+void SetVirtualClockStart(std::uint32_t tick, float timeOfDay);
 
 // Pixels that reached a window surface through BitBlt since the start (the
 // portable GDI counts them; benchmarks read it).

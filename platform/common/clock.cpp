@@ -1,0 +1,112 @@
+// The platform clock in its three modes. The virtual clock moves in steps of
+// the Windows tick (15.625 ms), so a run paces the same on every platform.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/process.h"
+#include "process_internal.h"
+
+namespace plat {
+
+namespace {
+
+ClockMode g_mode = ClockMode::Real;
+
+// Virtual: a fixed start, then whole steps of 15.625 ms.
+constexpr std::int64_t kVirtualStartMillis = 10'000'000;  // about 2.8 hours of uptime
+constexpr double kVirtualStartTimeOfDay = 12.0 * 3600.0;  // noon
+constexpr std::int64_t kStepMicros = 15'625;
+std::int64_t g_virtBaseMillis = kVirtualStartMillis;
+double g_virtBaseTimeOfDay = kVirtualStartTimeOfDay;
+std::int64_t g_virtSteps = 0;
+
+std::int64_t g_manualMillis = 0;
+float g_manualTimeOfDay = 0;
+
+std::int64_t VirtualMillis() { return g_virtBaseMillis + g_virtSteps * kStepMicros / 1000; }
+
+// True once `now` has reached `target` on the wrapping 32-bit counter.
+bool Reached(std::uint32_t now, std::uint32_t target) {
+  return static_cast<std::int32_t>(now - target) >= 0;
+}
+
+}  // namespace
+
+void SetClockMode(ClockMode mode) {
+  g_mode = mode;
+  if (mode == ClockMode::Virtual) {
+    g_virtBaseMillis = kVirtualStartMillis;
+    g_virtBaseTimeOfDay = kVirtualStartTimeOfDay;
+    g_virtSteps = 0;
+  }
+}
+
+ClockMode GetClockMode() { return g_mode; }
+
+void SetVirtualClockStart(std::uint32_t tick, float timeOfDay) {
+  g_virtBaseMillis = tick;
+  g_virtBaseTimeOfDay = timeOfDay;
+  g_virtSteps = 0;
+}
+
+std::uint32_t TickCount() {
+  switch (g_mode) {
+    case ClockMode::Virtual:
+      return static_cast<std::uint32_t>(VirtualMillis());
+    case ClockMode::Manual:
+      return static_cast<std::uint32_t>(g_manualMillis);
+    case ClockMode::Real:
+      break;
+  }
+  return native::RealTickCount();
+}
+
+float TimeOfDay() {
+  switch (g_mode) {
+    case ClockMode::Virtual: {
+      const double t = g_virtBaseTimeOfDay + static_cast<double>(g_virtSteps) * 0.015625;
+      return static_cast<float>(std::fmod(t, 86400.0));
+    }
+    case ClockMode::Manual:
+      return g_manualTimeOfDay;
+    case ClockMode::Real:
+      break;
+  }
+  return static_cast<float>(native::RealTimeOfDay());
+}
+
+std::int64_t ClockMillis() {
+  switch (g_mode) {
+    case ClockMode::Virtual:
+      return VirtualMillis();
+    case ClockMode::Manual:
+      return g_manualMillis;
+    case ClockMode::Real:
+      break;
+  }
+  return native::RealMillis();
+}
+
+std::int64_t MillisUntilTick(std::uint32_t target) {
+  if (g_mode == ClockMode::Virtual) return 0;
+  const std::uint32_t now = TickCount();
+  if (Reached(now, target)) return 0;
+  return static_cast<std::int64_t>(target - now);
+}
+
+void AdvanceVirtualClockToTick(std::uint32_t target) {
+  if (g_mode != ClockMode::Virtual) return;
+  const std::uint32_t now = TickCount();
+  if (Reached(now, target)) return;
+  // Jump close in one go, then finish step by step.
+  const std::int64_t gap = static_cast<std::int64_t>(target - now);
+  g_virtSteps += std::max<std::int64_t>(0, gap * 1000 / kStepMicros - 1);
+  while (!Reached(TickCount(), target)) ++g_virtSteps;
+}
+
+void SetManualClock(std::int64_t millis, float timeOfDay) {
+  g_manualMillis = millis;
+  g_manualTimeOfDay = timeOfDay;
+}
+
+}  // namespace plat

@@ -1,0 +1,81 @@
+// Process facilities shared by both platforms: the command line as read once
+// at start, the program folder (with its test override), the previous
+// instance, and the window-pixel counter.
+#include "platform/process.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+
+#include "process_internal.h"
+
+namespace plat {
+
+namespace {
+std::string g_argumentText;
+std::vector<std::string> g_arguments;
+std::string g_programFolderOverride;
+std::atomic<std::uint64_t> g_windowPixels{0};
+std::terminate_handler g_previousTerminate = nullptr;
+
+[[noreturn]] void OnTerminate() {
+  internal::RunExitStepsOnce();
+  if (g_previousTerminate) g_previousTerminate();
+  std::abort();
+}
+
+void AtExit() {
+  // exit() from somewhere below us (a lost display connection, for example).
+  // Tests end through exit() too, after their own clean-up: leave them be.
+  if (!EndInterceptedForTest()) internal::RunExitStepsOnce();
+}
+}  // namespace
+
+void InitProcess(int argc, char** argv) {
+  g_argumentText = native::ArgumentText(argc, argv);
+  g_arguments.clear();
+  for (int i = 1; i < argc; ++i) g_arguments.emplace_back(argv[i] ? argv[i] : "");
+  static bool installed = false;
+  if (!installed) {
+    installed = true;
+    g_previousTerminate = std::set_terminate(OnTerminate);
+    std::atexit(AtExit);
+    native::InstallExitHandlers();
+  }
+}
+
+const std::string& ArgumentText() { return g_argumentText; }
+const std::vector<std::string>& Arguments() { return g_arguments; }
+
+void SetArgumentsForTest(const std::string& argumentText) {
+  g_argumentText = argumentText;
+  g_arguments.clear();
+  std::string word;
+  for (char c : argumentText) {
+    if (c == ' ') {
+      if (!word.empty()) g_arguments.push_back(word);
+      word.clear();
+    } else {
+      word.push_back(c);
+    }
+  }
+  if (!word.empty()) g_arguments.push_back(word);
+}
+
+std::string ProgramFolder() {
+  if (!g_programFolderOverride.empty()) return g_programFolderOverride;
+  return native::ProgramFolder();
+}
+
+void SetProgramFolderForTest(const std::string& folder) { g_programFolderOverride = folder; }
+
+bool PreviousInstance() {
+  // Decided once: the answer must not change when the other process ends.
+  static const bool previous = native::ClaimInstance();
+  return previous;
+}
+
+std::uint64_t WindowPixelsCopied() { return g_windowPixels.load(std::memory_order_relaxed); }
+void CountWindowPixels(std::uint64_t n) { g_windowPixels.fetch_add(n, std::memory_order_relaxed); }
+
+}  // namespace plat

@@ -1,0 +1,41 @@
+// What the shared process and clock code needs from each platform
+// (platform/win32/process.cpp, clock.cpp; platform/portable/process.cpp,
+// clock.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat::native {
+
+// Everything after the program's own path on the command line.
+std::string ArgumentText(int argc, char** argv);
+std::string ProgramFolder();
+// Claims the program's name for this process; true when another process of
+// the same program already holds it.
+bool ClaimInstance();
+// Ends the process now with `code`; runs nothing of ours.
+[[noreturn]] void ExitNow(int code);
+// Hooks every way out of the process that can be caught (fatal signals or
+// unhandled exceptions, console and session end) to RunExitStepsOnce().
+void InstallExitHandlers();
+
+// The system's clocks.
+std::uint32_t RealTickCount();
+// Seconds since local midnight, with the fraction.
+double RealTimeOfDay();
+// A monotonic millisecond clock at full resolution.
+std::int64_t RealMillis();
+
+}  // namespace plat::native
+
+namespace plat::internal {
+// Runs the exit steps unless they already ran on the way out (a crash inside
+// a step must not run them again).
+void RunExitStepsOnce();
+}  // namespace plat::internal
+
+namespace plat {
+bool EndInterceptedForTest();
+}  // namespace plat
