@@ -67,6 +67,22 @@ std::string ProgramFolder() {
   return native::ProgramFolder();
 }
 
+char PathSeparator() {
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
+#endif
+}
+
+const char* ProgramSuffix() {
+#ifdef _WIN32
+  return ".exe";
+#else
+  return "";
+#endif
+}
+
 void SetProgramFolderForTest(const std::string& folder) { g_programFolderOverride = folder; }
 
 bool PreviousInstance() {

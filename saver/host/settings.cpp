@@ -1,0 +1,92 @@
+// Module1, settings file and folders: the paths beside the program, the
+// settings-file reader, the registry reader and the tick-count wait.
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/forms.h"
+#include "platform/process.h"
+#include "saver/host/module1.h"
+
+namespace Module1 {
+
+namespace {
+
+std::string InProgramFolder(const std::string& rest) {
+  std::string folder = plat::ProgramFolder();
+  if (folder.empty() || folder.back() != plat::PathSeparator())
+    folder.push_back(plat::PathSeparator());
+  return folder + rest;
+}
+
+}  // namespace
+
+std::string IniFilePath() { return InProgramFolder("ovinflowers.ini"); }
+
+std::string DataFolderPath() {
+  const char s = plat::PathSeparator();
+  return InProgramFolder(std::string("ovinsoftware") + s + "tamarel" + s);
+}
+
+std::string MailerPath() { return InProgramFolder(std::string("Pellmar") + plat::ProgramSuffix()); }
+
+void ReadIniValue(const std::string& section, const std::string& key, std::string& value,
+                  const std::string& file) {
+  std::string buffer(255, ' ');
+  const win::DWORD n = win::GetPrivateProfileStringA(section.c_str(), key.c_str(), "",
+                                                     buffer.data(), 255, file.c_str());
+  value = buffer.substr(0, std::min<std::size_t>(n, 254));
+}
+
+std::string ReadRegistryString(std::int32_t root, const std::string& subkey,
+                               const std::string& valueName) {
+  // Only the predefined roots, HKEY_CLASSES_ROOT to HKEY_DYN_DATA.
+  constexpr std::int32_t kFirstRoot = static_cast<std::int32_t>(0x80000000u);
+  constexpr std::int32_t kLastRoot = static_cast<std::int32_t>(0x80000006u);
+  if (root < kFirstRoot || root > kLastRoot) return std::string();
+
+  win::HKEY key = nullptr;
+  if (win::RegOpenKeyExA(win::HkeyFromLong(root), subkey.c_str(), 0, win::KEY_QUERY_VALUE, &key) !=
+      win::ERROR_SUCCESS) {
+    return std::string();
+  }
+  std::string buffer(255, ' ');
+  win::DWORD type = 0;
+  win::DWORD length = 255;
+  std::string result;
+  if (win::RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                            reinterpret_cast<win::BYTE*>(buffer.data()),
+                            &length) == win::ERROR_SUCCESS) {
+    if (type == win::REG_DWORD) {
+      const auto b = [&](int i) {
+        return static_cast<float>(static_cast<unsigned char>(buffer[i]));
+      };
+      // Computed in single precision, as the value has always been read.
+      const float v = b(0) + b(1) * 256.0f + b(2) * 65536.0f + b(3) * 16777216.0f;
+      char text[32];
+      std::snprintf(text, sizeof text, "%03.0f", static_cast<double>(v));
+      buffer = text;
+    }
+    // The data length counts a text's terminating zero; for a double word it
+    // is 4, so three digits remain.
+    if (length >= 1) result = buffer.substr(0, std::min<std::size_t>(length - 1, buffer.size()));
+  }
+  win::RegCloseKey(key);
+  return result;
+}
+
+void WaitForTick(std::int32_t target) {
+  const auto t = static_cast<std::uint32_t>(target);
+  for (;;) {
+    forms::DoEvents();
+    // Compared on the wrapping counter: the wait ends once the target time
+    // has passed, also where the tick count passes 2^31 or 2^32.
+    if (static_cast<std::int32_t>(win::GetTickCount() - t) >= 0) return;
+    if (plat::GetClockMode() == plat::ClockMode::Virtual) {
+      plat::AdvanceVirtualClockToTick(t);
+      continue;
+    }
+    forms::WaitForEvents(plat::MillisUntilTick(t));
+  }
+}
+
+}  // namespace Module1
