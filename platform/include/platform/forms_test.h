@@ -21,4 +21,16 @@ void PressKey(Form& form, int keyCode);
 // Which control has the keyboard focus (nullptr: none of this form's).
 Control* FocusedControl(Form& form);
 
+// What the native window shows, pixels: a control's rectangle in its form's
+// client area (a line: the rectangle its two points span), and a form's
+// client area (left, top: its origin on the screen).
+struct PixelRect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+PixelRect ControlRect(const Control& c);
+PixelRect ClientRect(const Form& form);
+// The text the native control displays (label, button, text box), as the
+// user reads it: "&&" of a caption shows as "&".
+std::string ShownText(const Control& c);
+
 }  // namespace forms::test
