@@ -1,0 +1,216 @@
+// Ending a show, with the clock under the test's control: the mouse-move
+// series, the password check of the 95/98/ME family (its dialog replaced by
+// a test double, the one thing that cannot run here), the warning, and the
+// exit steps that put the desktop back.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/process.h"
+#include "saver/host/module1.h"
+
+namespace {
+
+int CursorCount() {
+  win::ShowCursor(win::TRUE);
+  return win::ShowCursor(win::FALSE);
+}
+
+class EndShowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    plat::SetClockMode(plat::ClockMode::Manual);
+    Module1::MoveCount = 0;
+    Module1::FirstMoveTime = 0;
+    Module1::PlatformId = 2;
+    Module1::UsePassword = 0;
+    // Start each test with the cursor shown once, as a desktop has it.
+    while (CursorCount() < 0) win::ShowCursor(win::TRUE);
+    while (CursorCount() > 0) win::ShowCursor(win::FALSE);
+  }
+  void TearDown() override {
+    plat::SetClockMode(plat::ClockMode::Real);
+    win::SetVerifyScreenSavePwdForTest(nullptr);
+    forms::SetMsgBoxHookForTest(nullptr);
+  }
+  // One move at this time of day; true when it ended the show.
+  static bool MoveAt(float timeOfDay) {
+    plat::SetManualClock(static_cast<std::int64_t>(timeOfDay * 1000), timeOfDay);
+    try {
+      Module1::CountMouseMove();
+    } catch (const plat::ProgramEnded& e) {
+      EXPECT_EQ(e.code, 0);
+      return true;
+    }
+    return false;
+  }
+  static bool EndsTheShow() {
+    try {
+      Module1::EndShow();
+    } catch (const plat::ProgramEnded&) {
+      return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(EndShowTest, FourQuickMovesThenStillnessGoOn) {
+  for (float t : {1000.0f, 1000.2f, 1000.4f, 1000.6f}) EXPECT_FALSE(MoveAt(t));
+  EXPECT_EQ(Module1::MoveCount, 4);
+  EXPECT_EQ(Module1::FirstMoveTime, 1000);
+}
+
+TEST_F(EndShowTest, AFifthMoveLaterEndsWhenNoneCameLate) {
+  // The series opens at 1000.4, stored as 1000; the fifth move is not timed.
+  for (float t : {1000.4f, 1000.9f, 1001.5f, 1001.9f}) EXPECT_FALSE(MoveAt(t));
+  EXPECT_TRUE(MoveAt(1500.0f));
+}
+
+TEST_F(EndShowTest, TheWindowCountsFromTheWholeSecond) {
+  // Opened at 1000.6: stored as 1001, so a move at 1002.9 is still in time.
+  EXPECT_FALSE(MoveAt(1000.6f));
+  EXPECT_FALSE(MoveAt(1002.9f));
+  EXPECT_EQ(Module1::MoveCount, 2);
+  // Opened at 2000.4: stored as 2000, so 2002.1 is already late.
+  Module1::MoveCount = 0;
+  Module1::FirstMoveTime = 0;
+  EXPECT_FALSE(MoveAt(2000.4f));
+  EXPECT_FALSE(MoveAt(2002.1f));
+  EXPECT_EQ(Module1::MoveCount, 0);
+  EXPECT_EQ(Module1::FirstMoveTime, 0);
+  // Halves go to even: 3000.5 is stored as 3000.
+  EXPECT_FALSE(MoveAt(3000.5f));
+  EXPECT_EQ(Module1::FirstMoveTime, 3000);
+}
+
+TEST_F(EndShowTest, SpreadMovesNeverEnd) {
+  float t = 100.0f;
+  for (int i = 0; i < 40; ++i, t += 2.6f) EXPECT_FALSE(MoveAt(t)) << i;
+  EXPECT_LT(Module1::MoveCount, 5);
+}
+
+TEST_F(EndShowTest, ASeriesAcrossMidnightStillEnds) {
+  EXPECT_FALSE(MoveAt(86399.7f));  // stored as 86400
+  EXPECT_FALSE(MoveAt(0.5f));      // negative difference: never expired
+  EXPECT_FALSE(MoveAt(30.0f));
+  EXPECT_FALSE(MoveAt(60.0f));
+  EXPECT_TRUE(MoveAt(90.0f));
+}
+
+TEST_F(EndShowTest, TheMoveCountSaturates) {
+  Module1::MoveCount = 32766;
+  Module1::FirstMoveTime = 86400;
+  EXPECT_FALSE(MoveAt(10.0f));
+  EXPECT_FALSE(MoveAt(11.0f));
+  EXPECT_EQ(Module1::MoveCount, 32767);
+}
+
+TEST_F(EndShowTest, NtFamilyEndsAtOnceWithTheCursorShown) {
+  static int asked = 0;
+  asked = 0;
+  win::SetVerifyScreenSavePwdForTest([](win::HWND) -> win::BOOL { return ++asked, 0; });
+  Module1::UsePassword = 1;
+  win::ShowCursor(win::FALSE);
+  EXPECT_TRUE(EndsTheShow());
+  EXPECT_EQ(asked, 0);
+  EXPECT_GE(CursorCount(), 0);
+}
+
+TEST_F(EndShowTest, NoWishNoDialog) {
+  static int asked = 0;
+  asked = 0;
+  win::SetVerifyScreenSavePwdForTest([](win::HWND) -> win::BOOL { return ++asked, 0; });
+  Module1::PlatformId = 1;
+  EXPECT_TRUE(EndsTheShow());
+  EXPECT_EQ(asked, 0);
+}
+
+TEST_F(EndShowTest, ACancelledPasswordResumesTheShowAndAsksAgain) {
+  static int asked = 0;
+  static win::BOOL answer = 0;
+  asked = 0;
+  answer = 0;
+  win::SetVerifyScreenSavePwdForTest([](win::HWND) -> win::BOOL { return ++asked, answer; });
+  Module1::PlatformId = 1;
+  Module1::UsePassword = 1;
+  while (CursorCount() >= -5) win::ShowCursor(win::FALSE);  // as StartShow leaves it
+  // The fifth move asks; cancelled, the show goes on with the cursor hidden.
+  for (float t : {10.0f, 10.5f, 11.0f, 11.2f}) EXPECT_FALSE(MoveAt(t));
+  EXPECT_FALSE(MoveAt(11.4f));
+  EXPECT_EQ(asked, 1);
+  EXPECT_LE(CursorCount(), -1);
+  EXPECT_EQ(Module1::MoveCount, 5);
+  // More moves in the open series do not ask again...
+  EXPECT_FALSE(MoveAt(11.6f));
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(Module1::MoveCount, 6);
+  // ...until it expires and five new moves are counted.
+  EXPECT_FALSE(MoveAt(13.0f));
+  EXPECT_EQ(Module1::MoveCount, 0);
+  for (float t : {20.0f, 20.1f, 20.2f, 20.3f}) EXPECT_FALSE(MoveAt(t));
+  answer = 0x10000;  // only the low 16 bits count: still not confirmed
+  EXPECT_FALSE(MoveAt(20.4f));
+  EXPECT_EQ(asked, 2);
+  // A key press asks again; confirmed, the show ends with the cursor back.
+  answer = 1;
+  EXPECT_TRUE(EndsTheShow());
+  EXPECT_EQ(asked, 3);
+  EXPECT_GE(CursorCount(), 0);
+}
+
+TEST_F(EndShowTest, AMissingPasswordModuleNeitherLetsThroughNorLocksForGood) {
+  // No test double: the real lookup, which finds no password.cpl here (nor
+  // under Wine).
+  bool available = true;
+  win::VerifyScreenSavePwd(nullptr, &available);
+  ASSERT_FALSE(available);
+  Module1::PlatformId = 1;
+  Module1::UsePassword = 1;
+  while (CursorCount() >= -5) win::ShowCursor(win::FALSE);
+  EXPECT_FALSE(EndsTheShow());  // nobody is let past the password
+  EXPECT_LE(CursorCount(), -1);
+  // The system's keys were given back (the flag cleared): the session's end
+  // still ends the show, and the exit steps put the desktop back.
+  EXPECT_EQ(Module1::LastApiResult, 1);
+}
+
+TEST_F(EndShowTest, TheWarningComesFirstThenTheEnd) {
+  std::vector<std::string> seen;
+  forms::SetMsgBoxHookForTest([&](const std::string& text, int style, const std::string& caption) {
+    seen.push_back(text + "|" + std::to_string(style) + "|" + caption);
+    EXPECT_GE(CursorCount(), 0);  // the cursor is shown for the box
+    return forms::vbOK;
+  });
+  while (CursorCount() >= -5) win::ShowCursor(win::FALSE);
+  EXPECT_THROW(Module1::WarnAndEndShow(Module1::MissingFilesText()), plat::ProgramEnded);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].rfind("One or more files are missing from application. Please download and "
+                          "re-install the software from http",
+                          0),
+            0u)
+      << seen[0];
+  EXPECT_NE(seen[0].find("|48|Tamarel Screen Saver"), std::string::npos) << seen[0];
+}
+
+TEST(ExitSteps, RunNewestFirstOnEveryEnd) {
+  std::vector<int> order;
+  const int a = plat::AddExitStep([&] { order.push_back(1); });
+  const int b = plat::AddExitStep([&] { order.push_back(2); });
+  const int c = plat::AddExitStep([&] { throw 5; });  // one failing step stops no other
+  EXPECT_THROW(plat::EndProgram(3), plat::ProgramEnded);
+  EXPECT_EQ(order, (std::vector<int>{2, 1}));
+  plat::RemoveExitStep(b);
+  plat::RemoveExitStep(c);
+  order.clear();
+  try {
+    plat::EndProgram(7);
+  } catch (const plat::ProgramEnded& e) {
+    EXPECT_EQ(e.code, 7);
+  }
+  EXPECT_EQ(order, (std::vector<int>{1}));
+  plat::RemoveExitStep(a);
+}
+
+}  // namespace

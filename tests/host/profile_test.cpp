@@ -1,0 +1,260 @@
+// Settings files, side by side: the same corpus read and written through
+// ReadIniValue and WritePrivateProfileStringA here and under Wine, where
+// Windows' own profile functions answer. Both must read back the same
+// values after every step. Our own implementation also keeps every line it
+// does not change byte for byte, which is checked on its own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/winapi.h"
+#include "saver/host/module1.h"
+#include "support/test_util.h"
+
+namespace {
+
+using Values = std::map<std::pair<std::string, std::string>, std::string>;
+
+const std::vector<std::pair<std::string, std::string>> kQueries = {
+    {"flowers", "yellow"},    {"flowers", "red"},     {"flowers", "rose"},
+    {"flowers", "white"},     {"flowers", "newkey"},  {"applic", "appdisplay"},
+    {"applic", "appcurrent"}, {"applic", "appalert"}, {"extra", "k"}};
+
+struct Case {
+  std::string name;
+  std::string content;  // "" with exists = false: no file at all
+  bool exists;
+  Values initial;
+};
+
+std::string Junk() {
+  std::string s;
+  std::uint32_t x = 12345;
+  for (int i = 0; i < 400; ++i) {
+    x = x * 1103515245u + 12345u;
+    char c = static_cast<char>((x >> 16) & 0xFF);
+    if (c == '\0' || c == '\n' || c == '\r' || c == '[') c = '#';
+    s.push_back(c);
+  }
+  s[0] = 'Q';
+  return s;
+}
+
+std::vector<Case> Corpus() {
+  const std::string longValue(300, 'x');
+  return {
+      {"normal",
+       "[flowers]\r\nyellow=5\r\nred=4\r\nrose=3\r\nwhite=2\r\n[applic]\r\nappdisplay=1\r\n"
+       "appcurrent=0\r\nappalert=10\r\n",
+       true,
+       {{{"flowers", "yellow"}, "5"},
+        {{"flowers", "red"}, "4"},
+        {{"flowers", "rose"}, "3"},
+        {{"flowers", "white"}, "2"},
+        {{"applic", "appdisplay"}, "1"},
+        {{"applic", "appcurrent"}, "0"},
+        {{"applic", "appalert"}, "10"}}},
+      {"spaces around the equals sign",
+       "[flowers]\nyellow = 5 \n  red=  4\nrose   =3\n white =  2   \n",
+       true,
+       {{{"flowers", "yellow"}, "5"},
+        {{"flowers", "red"}, "4"},
+        {{"flowers", "rose"}, "3"},
+        {{"flowers", "white"}, "2"}}},
+      {"names in other cases",
+       "[FLOWERS]\nYellow=6\nRED=7\n[Applic]\nAppDisplay=1\n",
+       true,
+       {{{"flowers", "yellow"}, "6"}, {{"flowers", "red"}, "7"}, {{"applic", "appdisplay"}, "1"}}},
+      {"duplicate sections and keys",
+       "[flowers]\nyellow=1\nyellow=2\n[applic]\nappdisplay=1\n[flowers]\nred=3\nyellow=4\n",
+       true,
+       {{{"flowers", "yellow"}, "1"}, {{"applic", "appdisplay"}, "1"}}},
+      {"no final line end",
+       "[flowers]\nyellow=5\nred=4",
+       true,
+       {{{"flowers", "yellow"}, "5"}, {{"flowers", "red"}, "4"}}},
+      {"CRLF and LF mixed",
+       "[flowers]\r\nyellow=5\nred=4\r\n[applic]\nappalert=3\r\n",
+       true,
+       {{{"flowers", "yellow"}, "5"}, {{"flowers", "red"}, "4"}, {{"applic", "appalert"}, "3"}}},
+      {"empty values",
+       "[flowers]\nyellow=\nred= \nrose\nwhite=2\n[applic]\n",
+       true,
+       {{{"flowers", "white"}, "2"}}},
+      {"a value of 300 characters and quotes",
+       "[flowers]\nyellow=" + longValue + "\nred=\"4\"\nrose='a b'\n",
+       true,
+       {{{"flowers", "yellow"}, std::string(254, 'x')},
+        {{"flowers", "red"}, "4"},
+        {{"flowers", "rose"}, "a b"}}},
+      {"keys before any section",
+       "yellow=9\nred=8\n[flowers]\nred=1\n",
+       true,
+       {{{"flowers", "red"}, "1"}}},
+      {"binary junk",
+       "[flowers]\nyellow=5\n" + Junk() + "\nred=4\n[applic]\nappdisplay=1\n",
+       true,
+       {{{"flowers", "yellow"}, "5"}, {{"flowers", "red"}, "4"}, {{"applic", "appdisplay"}, "1"}}},
+      {"an empty file", "", true, {}},
+      {"no file", "", false, {}},
+  };
+}
+
+void ExpectValues(const std::string& file, const Values& expected, const std::string& when) {
+  for (const auto& q : kQueries) {
+    std::string value = "(untouched)";
+    Module1::ReadIniValue(q.first, q.second, value, file);
+    const auto it = expected.find(q);
+    EXPECT_EQ(value, it == expected.end() ? "" : it->second)
+        << when << ": [" << q.first << "] " << q.second;
+  }
+}
+
+TEST(SettingsFile, CorpusReadsAndWritesAlike) {
+  const std::string dir = testutil::MakeTempDir("corpus");
+  int n = 0;
+  for (const Case& c : Corpus()) {
+    SCOPED_TRACE(c.name);
+    const std::string file = testutil::Join(dir, "case" + std::to_string(++n) + ".ini");
+    if (c.exists) {
+      ASSERT_TRUE(testutil::WriteText(file, c.content));
+    }
+    Values expected = c.initial;
+    ExpectValues(file, expected, "as found");
+
+    const struct {
+      const char* section;
+      const char* key;
+      const char* value;
+      const char* readBack;
+    } writes[] = {
+        {"flowers", "yellow", "7", "7"},              // an existing key (or a new one)
+        {"flowers", "newkey", "  spaced", "spaced"},  // leading blanks are not kept
+        {"extra", "k", "v", "v"},                     // a new section
+        {"applic", "appdisplay", "0", "0"},
+        {"FLOWERS", "RED", "12", "12"},  // names in another case
+    };
+    for (const auto& w : writes) {
+      EXPECT_NE(win::WritePrivateProfileStringA(w.section, w.key, w.value, file.c_str()), 0);
+      std::string sec = w.section, key = w.key;
+      for (auto& ch : sec) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      for (auto& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      expected[{sec, key}] = w.readBack;
+      ExpectValues(file, expected, std::string("after writing ") + w.key);
+    }
+  }
+}
+
+TEST(SettingsFile, BufferAndDefaults) {
+  const std::string dir = testutil::MakeTempDir("buffer");
+  const std::string file = testutil::Join(dir, "b.ini");
+  ASSERT_TRUE(testutil::WriteText(file, "[s]\nk=123456\n"));
+  char buf[16];
+  EXPECT_EQ(win::GetPrivateProfileStringA("s", "k", "", buf, 5, file.c_str()), 4u);
+  EXPECT_STREQ(buf, "1234");
+  EXPECT_EQ(win::GetPrivateProfileStringA("s", "missing", "dflt  ", buf, 16, file.c_str()), 4u);
+  EXPECT_STREQ(buf, "dflt");  // trailing blanks of the default are dropped
+  EXPECT_EQ(win::GetPrivateProfileStringA("s", "k", "", buf, 16, file.c_str()), 6u);
+  EXPECT_STREQ(buf, "123456");
+  // Removing a key and a section.
+  EXPECT_NE(win::WritePrivateProfileStringA("s", "k", nullptr, file.c_str()), 0);
+  std::string v;
+  Module1::ReadIniValue("s", "k", v, file);
+  EXPECT_EQ(v, "");
+  EXPECT_NE(win::WritePrivateProfileStringA("t", "x", "1", file.c_str()), 0);
+  EXPECT_NE(win::WritePrivateProfileStringA("t", nullptr, nullptr, file.c_str()), 0);
+  Module1::ReadIniValue("t", "x", v, file);
+  EXPECT_EQ(v, "");
+}
+
+TEST(SettingsFile, AWriteIntoAMissingFolderFailsCleanly) {
+  const std::string dir = testutil::MakeTempDir("nofolder");
+  const std::string file = testutil::Join(testutil::Join(dir, "absent"), "x.ini");
+  EXPECT_EQ(win::WritePrivateProfileStringA("s", "k", "1", file.c_str()), 0);
+  std::string v = "?";
+  Module1::ReadIniValue("s", "k", v, file);
+  EXPECT_EQ(v, "");
+}
+
+// ---- our own implementation: every other line kept as it was ----------------------
+
+#ifndef _WIN32
+
+TEST(SettingsFileLines, OnlyTheChangedLineChanges) {
+  const std::string dir = testutil::MakeTempDir("lines");
+  const std::string file = testutil::Join(dir, "o.ini");
+  const std::string before =
+      "; the garden\r\n"
+      "[flowers]\r\n"
+      "  yellow =  5   \r\n"
+      "red=4\r\n"
+      "\r\n"
+      "[applic]\r\n"
+      "appdisplay = 1\r\n";
+  ASSERT_TRUE(testutil::WriteText(file, before));
+  ASSERT_TRUE(win::WritePrivateProfileStringA("flowers", "YELLOW", "7", file.c_str()));
+  EXPECT_EQ(testutil::ReadText(file),
+            "; the garden\r\n[flowers]\r\nyellow=7\r\nred=4\r\n\r\n[applic]\r\nappdisplay = 1\r\n");
+  // A new key goes after the section's last line, before the blank one.
+  ASSERT_TRUE(win::WritePrivateProfileStringA("flowers", "rose", "3", file.c_str()));
+  EXPECT_EQ(testutil::ReadText(file),
+            "; the garden\r\n[flowers]\r\nyellow=7\r\nred=4\r\nrose=3\r\n\r\n[applic]\r\n"
+            "appdisplay = 1\r\n");
+  // The same value again: the file is not rewritten at all.
+  const auto stamp = std::filesystem::last_write_time(file);
+  const std::string same = testutil::ReadText(file);
+  ASSERT_TRUE(win::WritePrivateProfileStringA("applic", "appdisplay", "1", file.c_str()));
+  EXPECT_EQ(testutil::ReadText(file), same);
+  EXPECT_EQ(std::filesystem::last_write_time(file), stamp);
+  // A new section at the end, in the file's own line ends.
+  ASSERT_TRUE(win::WritePrivateProfileStringA("extra", "k", "v", file.c_str()));
+  EXPECT_EQ(testutil::ReadText(file), same + "[extra]\r\nk=v\r\n");
+  // Nothing else is left in the folder: the new file replaced the old one.
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(SettingsFileLines, LfFilesAndAMissingLastLineEnd) {
+  const std::string dir = testutil::MakeTempDir("lf");
+  const std::string file = testutil::Join(dir, "lf.ini");
+  ASSERT_TRUE(testutil::WriteText(file, "[flowers]\nyellow=5"));
+  ASSERT_TRUE(win::WritePrivateProfileStringA("flowers", "red", "4", file.c_str()));
+  EXPECT_EQ(testutil::ReadText(file), "[flowers]\nyellow=5\nred=4\n");
+  const std::string fresh = testutil::Join(dir, "new.ini");
+  ASSERT_TRUE(win::WritePrivateProfileStringA("flowers", "yellow", "5", fresh.c_str()));
+  EXPECT_EQ(testutil::ReadText(fresh), "[flowers]\r\nyellow=5\r\n");
+}
+
+TEST(SettingsFileLines, ALineBreakInAValueIsRefused) {
+  // It would add lines (and keys) of its own to the file.
+  const std::string dir = testutil::MakeTempDir("inject");
+  const std::string file = testutil::Join(dir, "i.ini");
+  ASSERT_TRUE(testutil::WriteText(file, "[flowers]\nyellow=5\n"));
+  EXPECT_EQ(win::WritePrivateProfileStringA("flowers", "yellow", "1\n[applic]\nappdisplay=1",
+                                            file.c_str()),
+            0);
+  EXPECT_EQ(testutil::ReadText(file), "[flowers]\nyellow=5\n");
+}
+
+TEST(SettingsFileLines, ALinkStaysALink) {
+  const std::string dir = testutil::MakeTempDir("link");
+  const std::string target = testutil::Join(dir, "real.ini");
+  const std::string link = testutil::Join(dir, "link.ini");
+  ASSERT_TRUE(testutil::WriteText(target, "[s]\nk=1\n"));
+  std::filesystem::create_symlink(target, link);
+  ASSERT_TRUE(win::WritePrivateProfileStringA("s", "k", "2", link.c_str()));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(testutil::ReadText(target), "[s]\nk=2\n");
+}
+
+#endif
+
+}  // namespace

@@ -1,0 +1,91 @@
+// The number and text rules that the modes, the settings and the stage rely
+// on: rounding halves to even, checked conversions, the leading-number rule.
+#include "platform/rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/errors.h"
+
+namespace {
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(plat::RoundHalfEven(0.5), 0);
+  EXPECT_EQ(plat::RoundHalfEven(1.5), 2);
+  EXPECT_EQ(plat::RoundHalfEven(2.5), 2);
+  EXPECT_EQ(plat::RoundHalfEven(3.5), 4);
+  EXPECT_EQ(plat::RoundHalfEven(-0.5), 0);
+  EXPECT_EQ(plat::RoundHalfEven(-2.5), -2);
+  EXPECT_EQ(plat::RoundHalfEven(-3.5), -4);
+  EXPECT_EQ(plat::RoundHalfEven(2.4999), 2);
+  EXPECT_EQ(plat::RoundHalfEven(2.5001), 3);
+  EXPECT_EQ(plat::RoundHalfEven(86399.5), 86400);
+}
+
+TEST(Rounding, ConversionsFailOutsideTheirRange) {
+  EXPECT_EQ(plat::ToInt16(32767.4).value(), 32767);
+  EXPECT_FALSE(plat::ToInt16(32767.5).has_value());  // 32768
+  EXPECT_EQ(plat::ToInt16(-32768.5).value(), -32768);
+  EXPECT_FALSE(plat::ToInt16(-32769).has_value());
+  EXPECT_EQ(plat::ToInt32(2147483646.5).value(), 2147483646);
+  EXPECT_FALSE(plat::ToInt32(2147483647.5).has_value());
+  EXPECT_EQ(plat::ToInt32(-2147483648.0).value(), INT32_MIN);
+  EXPECT_FALSE(plat::ToInt16(NAN).has_value());
+  EXPECT_FALSE(plat::ToInt32(INFINITY).has_value());
+}
+
+TEST(LeadingNumber, TakesTheLongestLeadingNumber) {
+  EXPECT_EQ(plat::LeadingNumber("1234"), 1234);
+  EXPECT_EQ(plat::LeadingNumber("   1234"), 1234);
+  EXPECT_EQ(plat::LeadingNumber("12 34"), 1234);  // blanks inside are ignored
+  EXPECT_EQ(plat::LeadingNumber("1234abc"), 1234);
+  EXPECT_EQ(plat::LeadingNumber("-17"), -17);
+  EXPECT_EQ(plat::LeadingNumber("2.5x"), 2.5);
+  EXPECT_EQ(plat::LeadingNumber("1e3"), 1000);
+  EXPECT_EQ(plat::LeadingNumber("1e"), 1);
+  EXPECT_EQ(plat::LeadingNumber("007"), 7);
+}
+
+TEST(LeadingNumber, NoNumberGivesZero) {
+  EXPECT_EQ(plat::LeadingNumber(""), 0);
+  EXPECT_EQ(plat::LeadingNumber("   "), 0);
+  EXPECT_EQ(plat::LeadingNumber("abc"), 0);
+  EXPECT_EQ(plat::LeadingNumber(":1234"), 0);
+  EXPECT_EQ(plat::LeadingNumber("a 1234"), 0);
+  EXPECT_EQ(plat::LeadingNumber("-"), 0);
+  EXPECT_EQ(plat::LeadingNumber("."), 0);
+}
+
+TEST(TextRules, ParseAndTrim) {
+  EXPECT_EQ(plat::TextToInt16(" 5 ").value(), 5);
+  EXPECT_EQ(plat::TextToInt16("3.5").value(), 4);
+  EXPECT_EQ(plat::TextToInt16("2.5").value(), 2);
+  EXPECT_FALSE(plat::TextToInt16("").has_value());
+  EXPECT_FALSE(plat::TextToInt16("abc").has_value());
+  EXPECT_FALSE(plat::TextToInt16("5x").has_value());
+  EXPECT_FALSE(plat::TextToInt16("40000").has_value());
+  EXPECT_EQ(plat::Trim("  a b  "), "a b");
+  EXPECT_EQ(plat::Trim("\ta\t"), "\ta\t");  // only the space character
+  EXPECT_EQ(plat::UpperAscii("/c:1234"), "/C:1234");
+  EXPECT_EQ(plat::NumberText(3), "3");
+  EXPECT_EQ(plat::NumberText(-12), "-12");
+}
+
+TEST(TextRules, TwipsToPixels) {
+  EXPECT_EQ(plat::TwipsToPixels(28800, 15), 1920);
+  EXPECT_EQ(plat::TwipsToPixels(29, 15), 1);  // truncated toward zero
+  EXPECT_EQ(plat::TwipsToPixels(-29, 15), -1);
+  EXPECT_EQ(plat::TwipsToPixels(22.5f, 15), 1);                      // 22.5 rounds to 22
+  EXPECT_THROW(plat::TwipsToPixels(100, 0.4f), plat::RuntimeError);  // 0.4 rounds to 0
+}
+
+TEST(CheckedArithmetic, RaisesInsteadOfWrapping) {
+  EXPECT_THROW(plat::Add32(INT32_MAX, 1), plat::RuntimeError);
+  EXPECT_THROW(plat::Div32(1, 0), plat::RuntimeError);
+  EXPECT_THROW(plat::To16(32768), plat::RuntimeError);
+  EXPECT_EQ(plat::Div32(-7, 2), -3);
+  EXPECT_EQ(plat::Mod32(-7, 2), -1);
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// The start-up module: the mode of each command line, the handles read from
+// it, the platform test and the paths beside the program.
+#include <gtest/gtest.h>
+
+#include "platform/process.h"
+#include "saver/host/module1.h"
+#include "support/test_util.h"
+
+namespace {
+
+using Module1::Mode;
+using Module1::ModeOf;
+
+TEST(Modes, EverythingElseStartsAShow) {
+  for (const char* text : {"", " ", "/s", "/S", "/s 1234", "-s", "/x", "s", "/", "--root",
+                           "-window-id 0x400008", "  /s  ", "/ c", "c"}) {
+    EXPECT_EQ(ModeOf(text), Mode::Show) << '"' << text << '"';
+  }
+}
+
+TEST(Modes, SettingsPasswordAndPreview) {
+  for (const char* text : {"/c", "/C", "/c:1234", "  /c  ", "/c 99", "/cc"})
+    EXPECT_EQ(ModeOf(text), Mode::Settings) << '"' << text << '"';
+  for (const char* text : {"/a", "/A 1234", "/a:1234", " /a 1234"})
+    EXPECT_EQ(ModeOf(text), Mode::Password) << '"' << text << '"';
+  for (const char* text : {"/p 1234", "/P 1234", "/p:1234", "  /p 1"})
+    EXPECT_EQ(ModeOf(text), Mode::Preview) << '"' << text << '"';
+}
+
+TEST(Modes, PasswordHandleFromTheRawText) {
+  EXPECT_EQ(Module1::PasswordHandleOf("/a 1234"), 1234);
+  EXPECT_EQ(Module1::PasswordHandleOf("/A 1234"), 1234);
+  EXPECT_EQ(Module1::PasswordHandleOf("/a:1234"), 0);
+  EXPECT_EQ(Module1::PasswordHandleOf("/a"), 0);
+  // One blank before: the rest starts with the letter a.
+  EXPECT_EQ(Module1::PasswordHandleOf(" /a 1234"), 0);
+  EXPECT_EQ(Module1::PasswordHandleOf("/a 12.5"), 12);  // halves to even
+  EXPECT_EQ(Module1::PasswordHandleOf("/a 13.5"), 14);
+  EXPECT_EQ(Module1::PasswordHandleOf("/a 99999999999"), 0);  // does not fit
+  EXPECT_EQ(Module1::PasswordHandleOf("/a -5"), -5);
+}
+
+TEST(Modes, PreviewHandleFromTheRawText) {
+  std::int32_t h = -1;
+  ASSERT_TRUE(Module1::PreviewHandleOf("/p 1234", &h));
+  EXPECT_EQ(h, 1234);
+  ASSERT_TRUE(Module1::PreviewHandleOf("/p:1234", &h));
+  EXPECT_EQ(h, 1234);
+  ASSERT_TRUE(Module1::PreviewHandleOf("  /p 1234", &h));
+  EXPECT_EQ(h, 0);  // the kept text starts with the letter p
+  EXPECT_FALSE(Module1::PreviewHandleOf("/p", &h));
+  EXPECT_FALSE(Module1::PreviewHandleOf("/p 99999999999", &h));
+}
+
+TEST(Modes, PasswordModeRunsAndReturns) {
+  plat::SetArgumentsForTest("/a 1234");
+  Module1::Main();  // returns: no window is open
+  EXPECT_EQ(Module1::PasswordParentHwnd, 1234);
+  EXPECT_EQ(Module1::PlatformId, 2);
+  plat::SetArgumentsForTest("/a:77");
+  Module1::Main();
+  EXPECT_EQ(Module1::PasswordParentHwnd, 0);
+  plat::SetArgumentsForTest("");
+}
+
+TEST(Modes, PreviewEndsTheProgram) {
+  plat::SetArgumentsForTest("/p 1234");
+  EXPECT_THROW(Module1::Main(), plat::ProgramEnded);
+  plat::SetArgumentsForTest("");
+}
+
+TEST(Platform, TheNtFamilyAndTheVersionRecord) {
+  Module1::DetectPlatform();
+  EXPECT_EQ(Module1::PlatformId, 2);
+  EXPECT_EQ(Module1::VersionInfo.dwOSVersionInfoSize, 148u);
+  EXPECT_NE(Module1::LastApiResult, 0);
+  EXPECT_GE(Module1::VersionInfo.dwMajorVersion, 5u);
+}
+
+struct FolderOverride {
+  explicit FolderOverride(const std::string& f) { plat::SetProgramFolderForTest(f); }
+  ~FolderOverride() { plat::SetProgramFolderForTest(""); }
+};
+
+TEST(Paths, BesideTheProgram) {
+  const std::string real = plat::ProgramFolder();
+  ASSERT_FALSE(real.empty());
+  EXPECT_TRUE(testutil::FileExists(real));
+  const char s = plat::PathSeparator();
+  if (testutil::OnWindows()) {
+    FolderOverride f("C:\\Program Files\\Tamarel");
+    EXPECT_EQ(Module1::IniFilePath(), "C:\\Program Files\\Tamarel\\ovinflowers.ini");
+    EXPECT_EQ(Module1::DataFolderPath(), "C:\\Program Files\\Tamarel\\ovinsoftware\\tamarel\\");
+    EXPECT_EQ(Module1::MailerPath(), "C:\\Program Files\\Tamarel\\Pellmar.exe");
+  } else {
+    FolderOverride f("/opt/tamarel");
+    EXPECT_EQ(Module1::IniFilePath(), "/opt/tamarel/ovinflowers.ini");
+    EXPECT_EQ(Module1::DataFolderPath(), "/opt/tamarel/ovinsoftware/tamarel/");
+    EXPECT_EQ(Module1::MailerPath(), "/opt/tamarel/Pellmar");
+  }
+  // A root keeps its one separator.
+  FolderOverride root(testutil::OnWindows() ? "C:\\" : "/");
+  EXPECT_EQ(Module1::IniFilePath(),
+            std::string(testutil::OnWindows() ? "C:" : "") + s + "ovinflowers.ini");
+}
+
+TEST(Paths, TheRealProgramFolderHoldsThisProgram) {
+  // The folder as the platform reports it: no trailing separator.
+  const std::string folder = plat::ProgramFolder();
+  ASSERT_GT(folder.size(), 3u);
+  EXPECT_NE(folder.back(), plat::PathSeparator());
+}
+
+}  // namespace
