@@ -124,7 +124,7 @@ void ApplyGeometry(QtForm& qf) {
     w->setMinimumSize(1, 1);
   if (f.GetWindowState() != WindowState::Normal) return;
   w->resize(client);
-  if (f.GetStartUpPosition() == StartUpPosition::CenterScreen && !f.IsShown()) {
+  if (f.GetStartUpPosition() == StartUpPosition::CenterScreen && !qf.everShown) {
     // Centred as a whole window, frame included.
     QRect avail = TheScreen() ? TheScreen()->availableGeometry() : QRect(0, 0, 1024, 768);
     const int ow = internal::PxX(f.Width());
@@ -465,8 +465,9 @@ void ShowForm(Form& form, bool show) {
   const bool first = !w->isVisible();
   ApplyState(*qf);
   w->show();
+  qf->everShown = true;
   if (qf->hostWindow == 0) {
-    w->raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
     w->activateWindow();
   }
   if (first && !w->focusWidget()) {

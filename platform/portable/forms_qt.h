@@ -47,6 +47,8 @@ struct QtForm : portable::WindowSink {
   win::HDC dc = nullptr;
   // Once the program asked for the window DC, the window shows its surface.
   bool dcUsed = false;
+  // A centred form is centred until it has been shown once.
+  bool everShown = false;
   // The X window of another program we are embedded in (0: none).
   unsigned long hostWindow = 0;
   std::vector<std::unique_ptr<QtControl>> controls;

@@ -1,0 +1,197 @@
+// A small dialog as the programs lay them out: twips become pixels by the
+// screen's rule, the client area has its designed size, the keyboard order
+// and the first focus follow the tab indexes, captions show "&&" as "&".
+#include <string>
+
+#include "forms/forms_fixture.h"
+
+namespace {
+
+using forms::test::ControlRect;
+using forms::test::FocusedControl;
+using forms::test::PixelRect;
+using formstest::FormsTest;
+using formstest::kVkReturn;
+using formstest::kVkTab;
+
+// Laid out like the settings dialog: a label, count boxes with their bars,
+// a separator, a picture and two buttons.
+class CountDialog : public forms::Form {
+ public:
+  forms::Image banner{*this};
+  forms::Label labelA{*this};
+  forms::TextBox textA{*this};
+  forms::VScrollBar barA{*this};
+  forms::Label labelB{*this};
+  forms::TextBox textB{*this};
+  forms::VScrollBar barB{*this};
+  forms::Line line{*this};
+  forms::CommandButton website{*this};
+  forms::CommandButton close{*this};
+  int closeClicks = 0;
+  int websiteClicks = 0;
+
+  CountDialog() {
+    SetCaption("Count Dialog");
+    SetBorderStyle(forms::BorderStyle::FixedDialog);
+    SetBackColor(forms::kWhite);
+    SetStartUpPosition(forms::StartUpPosition::CenterScreen);
+    SetClientSize(3615, 4395);
+    banner.Move(120, 50, 3420, 1365);
+    labelA.Move(720, 1590, 1455, 255);
+    labelA.SetCaption("Yellow && Red");
+    labelA.SetBackColor(forms::kWhite);
+    labelA.SetTabIndex(10);
+    textA.Move(2400, 1500, 375, 405);
+    textA.SetTabIndex(3);
+    textA.SetLocked(true);
+    textA.SetAlignment(forms::Align::Center);
+    barA.Move(2760, 1500, 255, 375);
+    barA.SetTabIndex(2);
+    labelB.Move(720, 2085, 1455, 255);
+    labelB.SetCaption("&Roses");
+    labelB.SetTabIndex(11);
+    textB.Move(2400, 2000, 375, 405);
+    textB.SetTabIndex(4);
+    barB.Move(2760, 2000, 255, 375);
+    barB.SetTabIndex(5);
+    line.SetPoints(120, 3600, 3480, 3600);
+    website.Move(120, 3720, 1935, 495);
+    website.SetTabIndex(1);
+    website.Click = [this] { ++websiteClicks; };
+    close.Move(2280, 3720, 1215, 495);
+    close.SetCaption("Save && Close");
+    close.SetTabIndex(0);
+    close.Click = [this] { ++closeClicks; };
+  }
+};
+
+void ExpectRect(const PixelRect& r, int left, int top, int width, int height) {
+  EXPECT_EQ(r.left, left);
+  EXPECT_EQ(r.top, top);
+  EXPECT_EQ(r.width, width);
+  EXPECT_EQ(r.height, height);
+}
+
+TEST_F(FormsTest, ScreenReportsTwipsAndHonoursAnOverride) {
+  // The test displays run at 96 dots per inch.
+  EXPECT_EQ(forms::Screen::TwipsPerPixelX(), 15.0f);
+  EXPECT_EQ(forms::Screen::TwipsPerPixelY(), 15.0f);
+  EXPECT_GT(forms::Screen::Width(), 0.0f);
+  EXPECT_EQ(static_cast<int>(forms::Screen::Width()) % 15, 0);
+
+  forms::SetScreenSizeOverride(320, 240);
+  EXPECT_EQ(forms::Screen::Width(), 4800.0f);
+  EXPECT_EQ(forms::Screen::Height(), 3600.0f);
+  forms::SetScreenSizeOverride(0, 0);
+}
+
+TEST_F(FormsTest, ControlsSitWhereTheirTwipsSay) {
+  CountDialog d;
+  d.Show();
+  forms::DoEvents();
+  // 3615 x 4395 twips at 15 twips per pixel.
+  const PixelRect client = forms::test::ClientRect(d);
+  EXPECT_EQ(client.width, 241);
+  EXPECT_EQ(client.height, 293);
+  ExpectRect(ControlRect(d.banner), 8, 3, 228, 91);
+  ExpectRect(ControlRect(d.labelA), 48, 106, 97, 17);
+  ExpectRect(ControlRect(d.textA), 160, 100, 25, 27);
+  ExpectRect(ControlRect(d.barA), 184, 100, 17, 25);
+  ExpectRect(ControlRect(d.line), 8, 240, 224, 0);
+  ExpectRect(ControlRect(d.website), 8, 248, 129, 33);
+  ExpectRect(ControlRect(d.close), 152, 248, 81, 33);
+
+  // Moving a loaded control moves the native one.
+  d.barB.Move(300, 450, 255, 1500);
+  ExpectRect(ControlRect(d.barB), 20, 30, 17, 100);
+  d.Unload();
+}
+
+TEST_F(FormsTest, CentredDialogLiesInTheMiddleOfTheScreen) {
+  CountDialog d;
+  d.Show();
+  forms::DoEvents();
+  const PixelRect client = forms::test::ClientRect(d);
+  const int screenW = static_cast<int>(forms::Screen::Width() / forms::Screen::TwipsPerPixelX());
+  const int screenH = static_cast<int>(forms::Screen::Height() / forms::Screen::TwipsPerPixelY());
+  // Centred as a whole window: the frame may shift the client area a little.
+  EXPECT_NEAR(client.left + client.width / 2, screenW / 2, 12);
+  EXPECT_NEAR(client.top + client.height / 2, screenH / 2, 30);
+  d.Unload();
+}
+
+TEST_F(FormsTest, CaptionsShowDoubledAmpersandsAsOne) {
+  CountDialog d;
+  d.Load();
+  EXPECT_EQ(forms::test::ShownText(d.labelA), "Yellow & Red");
+  // A single "&" marks no letter and is not shown.
+  EXPECT_EQ(forms::test::ShownText(d.labelB), "Roses");
+  EXPECT_EQ(forms::test::ShownText(d.close), "Save & Close");
+  // A caption set while loaded reaches the native control.
+  d.labelB.SetCaption("Salt && Pepper && Co");
+  EXPECT_EQ(forms::test::ShownText(d.labelB), "Salt & Pepper & Co");
+  d.Unload();
+}
+
+TEST_F(FormsTest, FocusStartsOnTheLowestTabIndexAndTabFollowsTheOrder) {
+  CountDialog d;
+  d.Show();
+  forms::DoEvents();
+  EXPECT_EQ(FocusedControl(d), &d.close);
+  EXPECT_TRUE(d.close.HasFocus());
+  // close(0) website(1) barA(2) textA(3) textB(4) barB(5), then around;
+  // labels have an index but never take the focus.
+  forms::Control* const expected[] = {&d.website, &d.barA, &d.textA, &d.textB, &d.barB, &d.close};
+  for (forms::Control* c : expected) {
+    forms::test::PressKey(d, kVkTab);
+    EXPECT_EQ(FocusedControl(d), c) << "after Tab, expected " << c->TabIndex();
+  }
+  // A disabled control is passed over.
+  d.barA.SetEnabled(false);
+  forms::test::PressKey(d, kVkTab);
+  EXPECT_EQ(FocusedControl(d), &d.website);
+  forms::test::PressKey(d, kVkTab);
+  EXPECT_EQ(FocusedControl(d), &d.textA);
+  d.Unload();
+}
+
+TEST_F(FormsTest, SetFocusMovesTheFocusAndEnterPressesTheFocusedButton) {
+  CountDialog d;
+  d.Show();
+  forms::DoEvents();
+  d.website.SetFocus();
+  forms::DoEvents();
+  EXPECT_EQ(FocusedControl(d), &d.website);
+  EXPECT_FALSE(d.close.HasFocus());
+  forms::test::PressKey(d, kVkReturn);
+  EXPECT_EQ(d.websiteClicks, 1);
+  EXPECT_EQ(d.closeClicks, 0);
+
+  d.close.SetFocus();
+  forms::DoEvents();
+  forms::test::PressKey(d, kVkReturn);
+  EXPECT_EQ(d.closeClicks, 1);
+  EXPECT_EQ(d.websiteClicks, 1);
+  d.Unload();
+}
+
+TEST_F(FormsTest, UnloadedFormHasNoWindowAndCanLoadAgain) {
+  CountDialog d;
+  d.Show();
+  EXPECT_TRUE(d.IsLoaded());
+  EXPECT_NE(d.hWnd(), nullptr);
+  d.Unload();
+  forms::DoEvents();
+  EXPECT_FALSE(d.IsLoaded());
+  EXPECT_EQ(d.hWnd(), nullptr);
+  // Properties set meanwhile are kept and shown by the next window.
+  d.labelA.SetCaption("Again");
+  d.Show();
+  forms::DoEvents();
+  EXPECT_EQ(forms::test::ShownText(d.labelA), "Again");
+  EXPECT_EQ(FocusedControl(d), &d.close);
+  d.Unload();
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// Timers on the platform clock, waits that block without spinning, message
+// boxes seen through the test hook.
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+#include <string>
+
+#include "forms/forms_fixture.h"
+
+namespace {
+
+using formstest::FormsTest;
+using Clock = std::chrono::steady_clock;
+
+std::int64_t MsSince(Clock::time_point t) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
+class Ticker : public forms::Form {
+ public:
+  forms::Timer timer{*this};
+  forms::Timer other{*this};
+  int ticks = 0;
+  int otherTicks = 0;
+  Ticker() {
+    SetClientSize(1500, 1500);
+    timer.OnTimer = [this] { ++ticks; };
+    other.OnTimer = [this] { ++otherTicks; };
+  }
+};
+
+TEST_F(FormsTest, RealTimerWakesAWaitAndFiresThroughIt) {
+  Ticker t;
+  t.Load();
+  t.timer.SetInterval(40);
+  t.timer.SetEnabled(true);
+  const auto start = Clock::now();
+  // The wait's own time-out is far away: only the timer can end it early.
+  while (t.ticks == 0 && MsSince(start) < 3000) forms::WaitForEvents(2000);
+  const std::int64_t elapsed = MsSince(start);
+  EXPECT_EQ(t.ticks, 1);
+  EXPECT_GE(elapsed, 25);  // not before it was due (allowing the counter's steps)
+  EXPECT_LT(elapsed, 1500);
+  t.timer.SetEnabled(false);
+  t.Unload();
+}
+
+TEST_F(FormsTest, WaitWithNothingToDoBlocksForItsTimeOut) {
+  forms::DoEvents();
+  // A spinning wait returns at once; a blocking one takes about the time-out.
+  // Allow for a stray event or two ending a wait early.
+  std::int64_t longest = 0;
+  for (int i = 0; i < 5 && longest < 80; ++i) {
+    const auto start = Clock::now();
+    forms::WaitForEvents(100);
+    longest = std::max(longest, MsSince(start));
+  }
+  EXPECT_GE(longest, 80);
+  const auto start = Clock::now();
+  forms::WaitForEvents(0);
+  EXPECT_LT(MsSince(start), 500);
+}
+
+TEST_F(FormsTest, ManualClockTimersFireOnlyWhenDue) {
+  plat::SetClockMode(plat::ClockMode::Manual);
+  plat::SetManualClock(1000, 0);
+  Ticker t;
+  t.Load();
+  t.timer.SetInterval(100);
+  t.timer.SetEnabled(true);  // due at 1100
+  t.other.SetInterval(250);
+  t.other.SetEnabled(true);  // due at 1250
+  forms::DoEvents();
+  EXPECT_EQ(t.ticks, 0);
+  plat::SetManualClock(1099, 0);
+  forms::DoEvents();
+  EXPECT_EQ(t.ticks, 0);
+  plat::SetManualClock(1100, 0);
+  forms::DoEvents();
+  forms::DoEvents();  // once per due time, not once per call
+  EXPECT_EQ(t.ticks, 1);
+  EXPECT_EQ(t.otherTicks, 0);
+  // The next tick counts from the one that fired.
+  plat::SetManualClock(1199, 0);
+  forms::DoEvents();
+  EXPECT_EQ(t.ticks, 1);
+  plat::SetManualClock(1260, 0);
+  forms::DoEvents();
+  EXPECT_EQ(t.ticks, 2);
+  EXPECT_EQ(t.otherTicks, 1);
+  // Disabled timers never fire; enabling again counts from now.
+  t.timer.SetEnabled(false);
+  plat::SetManualClock(5000, 0);
+  forms::DoEvents();
+  EXPECT_EQ(t.ticks, 2);
+  t.timer.SetEnabled(true);
+  plat::SetManualClock(5099, 0);
+  forms::DoEvents();
+  EXPECT_EQ(t.ticks, 2);
+  plat::SetManualClock(5100, 0);
+  forms::DoEvents();
+  EXPECT_EQ(t.ticks, 3);
+  t.Unload();
+}
+
+TEST_F(FormsTest, TimerExceptionComesOutOfDoEventsAndTheTimerGoesOn) {
+  plat::SetClockMode(plat::ClockMode::Manual);
+  plat::SetManualClock(0, 0);
+  Ticker t;
+  t.timer.OnTimer = [&t] {
+    ++t.ticks;
+    if (t.ticks == 1) throw std::runtime_error("first tick");
+  };
+  t.Load();
+  t.timer.SetInterval(10);
+  t.timer.SetEnabled(true);
+  plat::SetManualClock(10, 0);
+  EXPECT_THROW(forms::DoEvents(), std::runtime_error);
+  plat::SetManualClock(20, 0);
+  EXPECT_NO_THROW(forms::DoEvents());
+  EXPECT_EQ(t.ticks, 2);
+  t.Unload();
+}
+
+TEST_F(FormsTest, MsgBoxGoesToTheTestHookWithTextStyleAndCaption) {
+  std::string text, caption;
+  int style = -1, calls = 0;
+  forms::SetMsgBoxHookForTest([&](const std::string& t, int s, const std::string& c) {
+    text = t, style = s, caption = c, ++calls;
+    return forms::vbOK;
+  });
+  EXPECT_EQ(forms::MsgBox("Friend 1 does not contain a '@' && more", forms::vbOKOnly, "Email"),
+            forms::vbOK);
+  EXPECT_EQ(text, "Friend 1 does not contain a '@' && more");
+  EXPECT_EQ(style, 0);
+  EXPECT_EQ(caption, "Email");
+  forms::MsgBox("warning", forms::vbOKOnly + forms::vbExclamation, "Tamarel Screen Saver");
+  EXPECT_EQ(style, 48);
+  EXPECT_EQ(calls, 2);
+}
+
+}  // namespace
