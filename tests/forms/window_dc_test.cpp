@@ -74,4 +74,35 @@ TEST_F(FormsTest, BitBltIntoTheWindowDcReadsBack) {
   c.Unload();
 }
 
+TEST_F(FormsTest, BorderlessFormSizedToTheScreenHasTheScreensPixels) {
+  // As the stage sizes itself; the runtime's screen is a small one here.
+  forms::SetScreenSizeOverride(320, 240);
+  Canvas c;
+  c.SetWidth(forms::Screen::Width());
+  c.SetHeight(forms::Screen::Height());
+  EXPECT_EQ(c.Width(), 4800.0f);  // borderless: outer size = client size
+  EXPECT_EQ(c.ScaleHeight(), 3600.0f);
+  c.Show();
+  forms::DoEvents();
+  const forms::test::PixelRect r = forms::test::ClientRect(c);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.width, 320);
+  EXPECT_EQ(r.height, 240);
+  // The surface covers the whole window: a copy to its far corner stays.
+  const plat::Image dot = Pattern(1, 1);
+  const win::HBITMAP bmp = plat::CreateBitmapFromImage(dot);
+  const win::HDC mem = win::CreateCompatibleDC(c.hDC());
+  const win::HGDIOBJ old = win::SelectObject(mem, bmp);
+  ASSERT_TRUE(win::BitBlt(c.hDC(), 319, 239, 1, 1, mem, 0, 0, win::SRCCOPY));
+  forms::DoEvents();
+  plat::Image back;
+  ASSERT_TRUE(plat::ReadPixels(c.hDC(), 319, 239, 1, 1, back));
+  EXPECT_EQ(back.px, dot.px);
+  win::SelectObject(mem, old);
+  win::DeleteDC(mem);
+  win::DeleteObject(bmp);
+  c.Unload();
+}
+
 }  // namespace
