@@ -1,0 +1,484 @@
+// The GDI calls on Linux: memory DCs and bitmaps in a handle table, window
+// DCs on the surfaces of surface.cpp, .bmp loading and the block transfer
+// (gdi_blit.cpp), with Windows' own results for every call.
+//
+// A handle is an index into the table with a generation count and a type
+// tag. A freed slot gets a new generation, and freed slots are reused only
+// after many others, so a stale, deleted or made-up handle finds no object
+// and the call fails as on Windows (FALSE, 0 or CLR_INVALID), never touching
+// freed memory.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "gdi_bmp.h"
+#include "gdi_engine.h"
+#include "platform/image.h"
+#include "platform/process.h"
+#include "platform/winapi.h"
+#include "surface.h"
+
+namespace {
+
+using portable::gdi::Colours;
+using portable::gdi::Rect;
+using portable::gdi::View;
+
+constexpr std::uint32_t kTypeDc = 1;
+constexpr std::uint32_t kTypeBitmap = 2;
+constexpr std::uint32_t kMaxSlots = 0x10000;
+// Freed slots wait behind this many others before reuse.
+constexpr std::size_t kReuseAfter = 1024;
+// The desktop window: outside both X window ids (top three bits clear) and
+// the tag of our own windows.
+constexpr std::uintptr_t kDesktopWindow = 0x40000010;
+
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  int bpp = 0;
+  std::ptrdiff_t stride = 0;
+  std::vector<std::uint8_t> bits;
+  std::uint32_t selectedIn = 0;  // handle value of the DC holding it
+  bool stock = false;            // the 1 x 1 bitmap new memory DCs hold
+  bool deletePending = false;    // deleted while selected: freed when let go
+  View view() {
+    View v;
+    v.bits = bits.data();
+    v.width = width;
+    v.height = height;
+    v.stride = stride;
+    v.bpp = bpp;
+    return v;
+  }
+};
+
+enum class DcKind { Memory, Window, Screen, Foreign };
+
+struct Dc {
+  DcKind kind = DcKind::Memory;
+  std::uint32_t bitmap = 0;  // memory DC: the selected bitmap's handle value
+  win::HWND hwnd = nullptr;  // window DC
+  int foreign = 0;           // another program's window
+  win::COLORREF bk = 0x00FFFFFF;
+  win::COLORREF text = 0x00000000;
+};
+
+struct Slot {
+  std::uint16_t gen = 0;
+  std::uint32_t type = 0;  // 0: free
+  std::unique_ptr<Dc> dc;
+  std::unique_ptr<Bitmap> bmp;
+};
+
+class Table {
+ public:
+  Table() {
+    slots_.resize(1);  // index 0 is never a handle
+    auto b = MakeBitmapStorage(1, 1, 1);
+    b->stock = true;
+    stock_ = Add(kTypeBitmap, nullptr, std::move(b));
+  }
+
+  std::uint32_t Add(std::uint32_t type, std::unique_ptr<Dc> dc, std::unique_ptr<Bitmap> bmp) {
+    std::uint32_t index = 0;
+    if (free_.size() > kReuseAfter || (slots_.size() >= kMaxSlots && !free_.empty())) {
+      index = free_.front();
+      free_.pop_front();
+    } else if (slots_.size() < kMaxSlots) {
+      try {
+        slots_.emplace_back();
+      } catch (const std::bad_alloc&) {
+        return 0;
+      }
+      index = static_cast<std::uint32_t>(slots_.size() - 1);
+    } else {
+      return 0;
+    }
+    Slot& s = slots_[index];
+    s.type = type;
+    s.dc = std::move(dc);
+    s.bmp = std::move(bmp);
+    return (type << 28) | (static_cast<std::uint32_t>(s.gen & 0xFFF) << 16) | index;
+  }
+
+  Slot* Find(std::uintptr_t value, std::uint32_t type) {
+    if (value == 0 || value > 0xFFFFFFFFu) return nullptr;
+    const std::uint32_t v = static_cast<std::uint32_t>(value);
+    const std::uint32_t index = v & 0xFFFF;
+    if ((v >> 28) != type || index == 0 || index >= slots_.size()) return nullptr;
+    Slot& s = slots_[index];
+    if (s.type != type || (s.gen & 0xFFF) != ((v >> 16) & 0xFFF)) return nullptr;
+    return &s;
+  }
+  Dc* FindDc(const void* h) {
+    Slot* s = Find(reinterpret_cast<std::uintptr_t>(h), kTypeDc);
+    return s ? s->dc.get() : nullptr;
+  }
+  Bitmap* FindBitmap(std::uintptr_t h) {
+    Slot* s = Find(h, kTypeBitmap);
+    return s ? s->bmp.get() : nullptr;
+  }
+
+  void Remove(std::uintptr_t value) {
+    const std::uint32_t index = static_cast<std::uint32_t>(value) & 0xFFFF;
+    Slot& s = slots_[index];
+    s.type = 0;
+    s.dc.reset();
+    s.bmp.reset();
+    ++s.gen;
+    free_.push_back(index);
+  }
+
+  std::uint32_t stock() const { return stock_; }
+
+  static std::unique_ptr<Bitmap> MakeBitmapStorage(int width, int height, int bpp) {
+    if (width <= 0 || height <= 0) return nullptr;
+    if (width > plat::kMaxImageSide * 2 || height > plat::kMaxImageSide * 2) return nullptr;
+    if (static_cast<std::int64_t>(width) * height > plat::kMaxImagePixels) return nullptr;
+    try {
+      auto b = std::make_unique<Bitmap>();
+      b->width = width;
+      b->height = height;
+      b->bpp = bpp;
+      b->stride = bpp == 32 ? static_cast<std::ptrdiff_t>(width) * 4
+                            : static_cast<std::ptrdiff_t>((width + 31) / 32) * 4;
+      b->bits.assign(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height), 0);
+      return b;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+ private:
+  std::vector<Slot> slots_;
+  std::deque<std::uint32_t> free_;
+  std::uint32_t stock_ = 0;
+};
+
+// Lives for the whole process (forms may release their DCs late in exit).
+Table& T() {
+  static Table* table = new Table;
+  return *table;
+}
+
+std::uintptr_t Value(const void* h) { return reinterpret_cast<std::uintptr_t>(h); }
+template <class H>
+H Handle(std::uint32_t v) {
+  return reinterpret_cast<H>(static_cast<std::uintptr_t>(v));
+}
+
+// The pixels a DC draws into; false when it has none.
+bool ViewOf(const Dc& dc, View* v) {
+  switch (dc.kind) {
+    case DcKind::Memory: {
+      Bitmap* b = T().FindBitmap(dc.bitmap);
+      if (!b) return false;
+      *v = b->view();
+      return true;
+    }
+    case DcKind::Window:
+      return portable::gdi::OurWindowView(dc.hwnd, v);
+    case DcKind::Screen:
+      return portable::gdi::ScreenView(v);
+    case DcKind::Foreign:
+      return portable::gdi::ForeignView(dc.foreign, v);
+  }
+  return false;
+}
+
+// After drawing into a DC: a window shows what changed.
+void Drawn(const Dc& dc, const Rect& r) {
+  if (r.Empty()) return;
+  if (dc.kind == DcKind::Window) {
+    portable::gdi::OurWindowDrawn(dc.hwnd, r);
+  } else if (dc.kind == DcKind::Foreign) {
+    portable::gdi::ForeignDrawn(dc.foreign, r);
+  }
+}
+
+// A bitmap leaves its DC; one deleted meanwhile goes now.
+void LetGo(std::uint32_t bitmap) {
+  Bitmap* b = T().FindBitmap(bitmap);
+  if (!b) return;
+  b->selectedIn = 0;
+  if (b->deletePending) T().Remove(bitmap);
+}
+
+std::uint32_t NewDc(std::unique_ptr<Dc> dc) {
+  if (!dc) return 0;
+  return T().Add(kTypeDc, std::move(dc), nullptr);
+}
+
+std::uint32_t AddBitmap(std::unique_ptr<Bitmap> b) {
+  if (!b) return 0;
+  return T().Add(kTypeBitmap, nullptr, std::move(b));
+}
+
+bool Get(const View& v, int x, int y, std::uint32_t* px) {
+  if (x < 0 || y < 0 || x >= v.width || y >= v.height) return false;
+  if (v.bpp == 32) {
+    *px = v.Row32(y)[x];
+  } else {
+    *px = (v.Row1(y)[x >> 3] >> (7 - (x & 7))) & 1 ? 0x00FFFFFFu : 0u;
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace win {
+
+HWND GetDesktopWindow() { return reinterpret_cast<HWND>(kDesktopWindow); }
+
+HDC GetDC(HWND hwnd) {
+  auto dc = std::make_unique<Dc>();
+  const std::uintptr_t v = Value(hwnd);
+  if (v == 0 || v == kDesktopWindow) {
+    dc->kind = DcKind::Screen;
+  } else if (portable::IsOurWindow(hwnd)) {
+    View view;
+    if (!portable::gdi::OurWindowView(hwnd, &view)) return nullptr;
+    dc->kind = DcKind::Window;
+    dc->hwnd = hwnd;
+  } else {
+    dc->kind = DcKind::Foreign;
+    dc->foreign = portable::gdi::OpenForeign(hwnd);
+    if (dc->foreign == 0) return nullptr;
+    dc->hwnd = hwnd;
+  }
+  const int foreign = dc->foreign;
+  const std::uint32_t h = NewDc(std::move(dc));
+  if (h == 0 && foreign != 0) portable::gdi::CloseForeign(foreign);
+  return Handle<HDC>(h);
+}
+
+int ReleaseDC(HWND, HDC hdc) {
+  Dc* dc = T().FindDc(hdc);
+  if (!dc || dc->kind == DcKind::Memory) return 0;
+  if (dc->kind == DcKind::Foreign) portable::gdi::CloseForeign(dc->foreign);
+  T().Remove(Value(hdc));
+  return 1;
+}
+
+HDC CreateCompatibleDC(HDC hdc) {
+  if (hdc != nullptr && !T().FindDc(hdc)) return nullptr;
+  auto dc = std::make_unique<Dc>();
+  dc->kind = DcKind::Memory;
+  dc->bitmap = T().stock();
+  return Handle<HDC>(NewDc(std::move(dc)));
+}
+
+HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+  Dc* dc = T().FindDc(hdc);
+  if (!dc || cx < 0 || cy < 0) return nullptr;
+  // As Windows: an empty size gives the 1 x 1 monochrome stock bitmap.
+  if (cx == 0 || cy == 0) return Handle<HBITMAP>(T().stock());
+  int bpp = 32;
+  if (dc->kind == DcKind::Memory) {
+    Bitmap* sel = T().FindBitmap(dc->bitmap);
+    bpp = sel ? sel->bpp : 1;
+  }
+  return Handle<HBITMAP>(AddBitmap(Table::MakeBitmapStorage(cx, cy, bpp)));
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
+  Dc* dc = T().FindDc(hdc);
+  const std::uintptr_t v = Value(obj);
+  Bitmap* b = T().FindBitmap(v);
+  if (!dc || !b || dc->kind != DcKind::Memory || b->deletePending) return nullptr;
+  const std::uint32_t dcValue = static_cast<std::uint32_t>(Value(hdc));
+  const std::uint32_t previous = dc->bitmap;
+  if (previous == v) return obj;
+  // A bitmap is in one DC at a time (the stock one may be in any number).
+  if (!b->stock && b->selectedIn != 0) return nullptr;
+  if (!b->stock) b->selectedIn = dcValue;
+  dc->bitmap = static_cast<std::uint32_t>(v);
+  LetGo(previous);
+  return Handle<HGDIOBJ>(previous);
+}
+
+BOOL DeleteDC(HDC hdc) {
+  Dc* dc = T().FindDc(hdc);
+  if (!dc) return FALSE;
+  const std::uint32_t bitmap = dc->kind == DcKind::Memory ? dc->bitmap : 0;
+  if (dc->kind == DcKind::Foreign) portable::gdi::CloseForeign(dc->foreign);
+  T().Remove(Value(hdc));
+  LetGo(bitmap);
+  return TRUE;
+}
+
+BOOL DeleteObject(HGDIOBJ obj) {
+  const std::uintptr_t v = Value(obj);
+  if (T().FindDc(obj)) return DeleteDC(static_cast<HDC>(obj));
+  Bitmap* b = T().FindBitmap(v);
+  if (!b) return FALSE;
+  if (b->stock) return TRUE;  // stock objects are never deleted
+  if (b->selectedIn != 0) {
+    // As Windows does: still in a DC, it goes when the DC lets it go.
+    b->deletePending = true;
+    return TRUE;
+  }
+  T().Remove(v);
+  return TRUE;
+}
+
+int GetObjectA(HGDIOBJ obj, int size, void* out) {
+  Bitmap* b = T().FindBitmap(Value(obj));
+  if (!b) return 0;
+  if (!out) return static_cast<int>(sizeof(BITMAP));
+  if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+  BITMAP bm{};
+  bm.bmType = 0;
+  bm.bmWidth = b->width;
+  bm.bmHeight = b->height;
+  bm.bmWidthBytes = b->bpp == 32 ? b->width * 4 : ((b->width + 15) / 16) * 2;
+  bm.bmPlanes = 1;
+  bm.bmBitsPixel = static_cast<WORD>(b->bpp);
+  bm.bmBits = nullptr;
+  *static_cast<BITMAP*>(out) = bm;
+  return static_cast<int>(sizeof(BITMAP));
+}
+
+COLORREF SetBkColor(HDC hdc, COLORREF c) {
+  Dc* dc = T().FindDc(hdc);
+  if (!dc) return CLR_INVALID;
+  const COLORREF old = dc->bk;
+  dc->bk = c;
+  return old;
+}
+COLORREF GetBkColor(HDC hdc) {
+  Dc* dc = T().FindDc(hdc);
+  return dc ? dc->bk : CLR_INVALID;
+}
+COLORREF SetTextColor(HDC hdc, COLORREF c) {
+  Dc* dc = T().FindDc(hdc);
+  if (!dc) return CLR_INVALID;
+  const COLORREF old = dc->text;
+  dc->text = c;
+  return old;
+}
+COLORREF GetTextColor(HDC hdc) {
+  Dc* dc = T().FindDc(hdc);
+  return dc ? dc->text : CLR_INVALID;
+}
+
+HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
+  // Files only (there are no resources here), at their own size.
+  if (!name || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE) || cx != 0 || cy != 0)
+    return nullptr;
+  std::vector<std::uint8_t> bytes;
+  if (!plat::ReadFileBytes(name, bytes)) return nullptr;
+  plat::Image img;
+  if (!plat::DecodeBmp(bytes.data(), bytes.size(), img)) return nullptr;
+  const bool mono = plat::BmpIsMonochrome(bytes.data(), bytes.size());
+  bytes = {};
+  auto b = Table::MakeBitmapStorage(img.width, img.height, mono ? 1 : 32);
+  if (!b) return nullptr;
+  for (int y = 0; y < img.height; ++y) {
+    if (mono) {
+      std::uint8_t* row = b->bits.data() + b->stride * y;
+      for (int x = 0; x < img.width; ++x)
+        if (img.at(x, y) != 0) row[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+    } else {
+      std::uint32_t* row = reinterpret_cast<std::uint32_t*>(b->bits.data() + b->stride * y);
+      for (int x = 0; x < img.width; ++x) row[x] = img.at(x, y) & 0x00FFFFFF;
+    }
+  }
+  return Handle<HANDLE>(AddBitmap(std::move(b)));
+}
+
+BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
+  Dc* d = T().FindDc(dst);
+  if (!d) return FALSE;
+  View dv;
+  if (!ViewOf(*d, &dv)) return FALSE;
+  Colours colours;
+  colours.dstBk = d->bk;
+  colours.dstText = d->text;
+  View sv;
+  const View* sp = nullptr;
+  if (portable::gdi::RopUsesSource(rop)) {
+    Dc* s = T().FindDc(src);
+    if (!s || !ViewOf(*s, &sv)) return FALSE;
+    colours.srcBk = s->bk;
+    sp = &sv;
+  }
+  Rect drawn;
+  if (!portable::gdi::Blit(dv, x, y, cx, cy, sp, x1, y1, rop, colours, &drawn)) return FALSE;
+  Drawn(*d, drawn);
+  return TRUE;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y) {
+  Dc* dc = T().FindDc(hdc);
+  View v;
+  std::uint32_t px = 0;
+  if (!dc || !ViewOf(*dc, &v) || !Get(v, x, y, &px)) return CLR_INVALID;
+  return portable::gdi::ColorrefFromPixel(px);
+}
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
+  Dc* dc = T().FindDc(hdc);
+  View v;
+  if (!dc || !ViewOf(*dc, &v) || x < 0 || y < 0 || x >= v.width || y >= v.height)
+    return CLR_INVALID;
+  c &= 0x00FFFFFF;
+  COLORREF set = c;
+  if (v.bpp == 32) {
+    v.Row32(y)[x] = portable::gdi::PixelFromColorref(c);
+  } else {
+    // The nearer of black and white.
+    const int sum = static_cast<int>((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF));
+    const bool white = sum > 3 * 127;
+    std::uint8_t& byte = v.Row1(y)[x >> 3];
+    const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
+    byte = white ? (byte | bit) : (byte & ~bit);
+    set = white ? 0x00FFFFFF : 0;
+  }
+  Drawn(*dc, Rect{x, y, 1, 1});
+  return set;
+}
+
+int GetDeviceCaps(HDC hdc, int index) {
+  if (!T().FindDc(hdc)) return 0;
+  return index == BITSPIXEL ? 32 : 0;
+}
+
+}  // namespace win
+
+namespace plat {
+
+win::HBITMAP CreateBitmapFromImage(const Image& img) {
+  if (img.width <= 0 || img.height <= 0 ||
+      img.px.size() != static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height))
+    return nullptr;
+  auto b = Table::MakeBitmapStorage(img.width, img.height, 32);
+  if (!b) return nullptr;
+  for (int y = 0; y < img.height; ++y) {
+    std::uint32_t* row = reinterpret_cast<std::uint32_t*>(b->bits.data() + b->stride * y);
+    for (int x = 0; x < img.width; ++x) row[x] = img.at(x, y) & 0x00FFFFFF;
+  }
+  return Handle<win::HBITMAP>(AddBitmap(std::move(b)));
+}
+
+bool ReadPixels(win::HDC hdc, int x, int y, int width, int height, Image& out) {
+  out = Image();
+  Dc* dc = T().FindDc(hdc);
+  View v;
+  if (!dc || !ViewOf(*dc, &v) || width < 0 || height < 0) return false;
+  if (static_cast<std::int64_t>(width) * height > kMaxImagePixels) return false;
+  out.width = width;
+  out.height = height;
+  out.px.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
+  for (int j = 0; j < height; ++j)
+    for (int i = 0; i < width; ++i) {
+      std::uint32_t px = 0;
+      if (Get(v, x + i, y + j, &px)) out.at(i, j) = px & 0x00FFFFFF;
+    }
+  return true;
+}
+
+}  // namespace plat

@@ -1,0 +1,350 @@
+// The block-transfer engine of the portable GDI. Clipping is computed once,
+// here; each pair of formats then runs one tight loop per row, with the
+// raster operation as a small inlined functor (the common five get their
+// own; any other source/destination operation runs through an and/xor form).
+// Rows are processed in chunks through fixed scratch buffers, so a transfer
+// never allocates.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "gdi_engine.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define TAMAREL_GDI_SSE2 1
+#endif
+
+namespace portable::gdi {
+
+namespace {
+
+constexpr std::uint32_t kRgbMask = 0x00FFFFFF;
+constexpr int kChunk = 8192;  // pixels per row piece
+
+// Scratch for one row piece: the GDI runs on the UI thread only.
+alignas(16) std::uint32_t g_row32[kChunk];
+alignas(16) std::uint8_t g_rowBits[kChunk / 8 + 16];
+
+std::uint8_t RopByte(win::DWORD rop) { return static_cast<std::uint8_t>((rop >> 16) & 0xFF); }
+
+// ---- raster operations --------------------------------------------------------
+
+struct OpCopy {
+  static constexpr bool kMask = false;
+  std::uint32_t operator()(std::uint32_t s, std::uint32_t) const { return s; }
+#ifdef TAMAREL_GDI_SSE2
+  __m128i operator()(__m128i s, __m128i) const { return s; }
+#endif
+};
+struct OpPaint {
+  static constexpr bool kMask = false;
+  std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s | d; }
+#ifdef TAMAREL_GDI_SSE2
+  __m128i operator()(__m128i s, __m128i d) const { return _mm_or_si128(s, d); }
+#endif
+};
+struct OpAnd {
+  static constexpr bool kMask = false;
+  std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s & d; }
+#ifdef TAMAREL_GDI_SSE2
+  __m128i operator()(__m128i s, __m128i d) const { return _mm_and_si128(s, d); }
+#endif
+};
+struct OpXor {
+  static constexpr bool kMask = false;
+  std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s ^ d; }
+#ifdef TAMAREL_GDI_SSE2
+  __m128i operator()(__m128i s, __m128i d) const { return _mm_xor_si128(s, d); }
+#endif
+};
+// Any operation of source and destination: with x0 = f(s, 0) and
+// x1 = f(s, 1) bitwise, f(s, d) = (d & (x0 ^ x1)) ^ x0. Results may set the
+// unused top byte of colour pixels, so those are masked.
+struct OpAny {
+  static constexpr bool kMask = true;
+  std::uint32_t c0, c1, c2, c3;  // all ones where the rop's truth table is 1
+  explicit OpAny(std::uint8_t r)
+      : c0(r & 1 ? ~0u : 0), c1(r & 2 ? ~0u : 0), c2(r & 4 ? ~0u : 0), c3(r & 8 ? ~0u : 0) {}
+  std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const {
+    const std::uint32_t x0 = (s & c2) | (~s & c0);
+    const std::uint32_t x1 = (s & c3) | (~s & c1);
+    return (d & (x0 ^ x1)) ^ x0;
+  }
+#ifdef TAMAREL_GDI_SSE2
+  __m128i operator()(__m128i s, __m128i d) const {
+    const __m128i C0 = _mm_set1_epi32(static_cast<int>(c0)),
+                  C1 = _mm_set1_epi32(static_cast<int>(c1));
+    const __m128i C2 = _mm_set1_epi32(static_cast<int>(c2)),
+                  C3 = _mm_set1_epi32(static_cast<int>(c3));
+    const __m128i x0 = _mm_or_si128(_mm_and_si128(s, C2), _mm_andnot_si128(s, C0));
+    const __m128i x1 = _mm_or_si128(_mm_and_si128(s, C3), _mm_andnot_si128(s, C1));
+    const __m128i r = _mm_xor_si128(_mm_and_si128(d, _mm_xor_si128(x0, x1)), x0);
+    return _mm_and_si128(r, _mm_set1_epi32(static_cast<int>(kRgbMask)));
+  }
+#endif
+};
+
+template <class F>
+void WithOp(std::uint8_t r, F&& f) {
+  switch (r) {
+    case 0xCC:
+      f(OpCopy{});
+      break;
+    case 0xEE:
+      f(OpPaint{});
+      break;
+    case 0x88:
+      f(OpAnd{});
+      break;
+    case 0x66:
+      f(OpXor{});
+      break;
+    default:
+      f(OpAny{r});
+      break;
+  }
+}
+
+template <class Op>
+inline std::uint32_t Px(const Op& op, std::uint32_t s, std::uint32_t d) {
+  const std::uint32_t v = op(s, d);
+  return Op::kMask ? (v & kRgbMask) : v;
+}
+
+// ---- rows into a colour destination ---------------------------------------------------
+
+template <class Op>
+void RowColour(std::uint32_t* d, const std::uint32_t* s, int n, const Op& op) {
+  int i = 0;
+#ifdef TAMAREL_GDI_SSE2
+  for (; i + 8 <= n; i += 8) {
+    const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
+    const __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), op(s0, d0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 4), op(s1, d1));
+  }
+#endif
+  for (; i < n; ++i) d[i] = Px(op, s[i], d[i]);
+}
+
+void RowCopy(std::uint32_t* d, const std::uint32_t* s, int n) {
+  std::memmove(d, s, static_cast<std::size_t>(n) * 4);
+}
+
+template <class Op>
+void RowFill(std::uint32_t* d, int n, const Op& op) {
+  for (int i = 0; i < n; ++i) d[i] = Px(op, 0u, d[i]);
+}
+
+// Monochrome source bits (from bit `sbit` of `srow`) into colour pixels:
+// 1 becomes the background colour, 0 the text colour.
+template <class Op>
+void RowMonoToColour(std::uint32_t* d, const std::uint8_t* srow, int sbit, int n, std::uint32_t bk,
+                     std::uint32_t text, const Op& op) {
+  const std::uint32_t diff = bk ^ text;
+  int i = 0;
+  auto one = [&](int k) {
+    const int b = sbit + k;
+    const std::uint32_t bit = (srow[b >> 3] >> (7 - (b & 7))) & 1u;
+    d[k] = Px(op, text ^ (diff & (0u - bit)), d[k]);
+  };
+  for (; i < n && ((sbit + i) & 7) != 0; ++i) one(i);
+#ifdef TAMAREL_GDI_SSE2
+  const __m128i vText = _mm_set1_epi32(static_cast<int>(text));
+  const __m128i vDiff = _mm_set1_epi32(static_cast<int>(diff));
+  const __m128i hi = _mm_set_epi32(0x10, 0x20, 0x40, 0x80);
+  const __m128i lo = _mm_set_epi32(0x01, 0x02, 0x04, 0x08);
+  for (; i + 8 <= n; i += 8) {
+    const __m128i b = _mm_set1_epi32(srow[(sbit + i) >> 3]);
+    const __m128i m0 = _mm_cmpeq_epi32(_mm_and_si128(b, hi), hi);
+    const __m128i m1 = _mm_cmpeq_epi32(_mm_and_si128(b, lo), lo);
+    const __m128i c0 = _mm_xor_si128(vText, _mm_and_si128(vDiff, m0));
+    const __m128i c1 = _mm_xor_si128(vText, _mm_and_si128(vDiff, m1));
+    const __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), op(c0, d0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 4), op(c1, d1));
+  }
+#endif
+  for (; i < n; ++i) one(i);
+}
+
+// ---- rows into a monochrome destination -----------------------------------------------
+
+// Colour pixels into bits (bit k of the result = pixel k, most significant
+// first): 1 where the pixel equals the background colour.
+void PackColour(std::uint8_t* out, const std::uint32_t* s, int n, std::uint32_t bk) {
+  int i = 0;
+#ifdef TAMAREL_GDI_SSE2
+  // movemask gives the first pixel in bit 0; bytes want it in bit 7.
+  static const std::uint8_t kRev4[16] = {0x0, 0x8, 0x4, 0xC, 0x2, 0xA, 0x6, 0xE,
+                                         0x1, 0x9, 0x5, 0xD, 0x3, 0xB, 0x7, 0xF};
+  const __m128i vBk = _mm_set1_epi32(static_cast<int>(bk));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
+    const int ma = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(a, vBk)));
+    const int mb = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(b, vBk)));
+    out[i >> 3] = static_cast<std::uint8_t>((kRev4[ma] << 4) | kRev4[mb]);
+  }
+#endif
+  for (; i < n; i += 8) {
+    std::uint8_t v = 0;
+    for (int k = 0; k < 8 && i + k < n; ++k)
+      v |= static_cast<std::uint8_t>((s[i + k] == bk) << (7 - k));
+    out[i >> 3] = v;
+  }
+}
+
+// Bits of a monochrome row from bit `sbit`, realigned to start at bit 0.
+void ExtractBits(std::uint8_t* out, const std::uint8_t* srow, std::ptrdiff_t rowBytes, int sbit,
+                 int n) {
+  const int shift = sbit & 7;
+  const std::ptrdiff_t first = sbit >> 3;
+  const int bytes = (n + 7) / 8;
+  for (int j = 0; j < bytes; ++j) {
+    const std::ptrdiff_t b = first + j;
+    const unsigned hiByte = srow[b];
+    const unsigned loByte = (shift != 0 && b + 1 < rowBytes) ? srow[b + 1] : 0u;
+    out[j] = static_cast<std::uint8_t>((((hiByte << 8) | loByte) << shift) >> 8);
+  }
+}
+
+// Applies source bits (bit k = destination pixel dx + k; null for an
+// operation without source) to n pixels of a monochrome row from pixel dx.
+template <class Op>
+void ApplyBits(std::uint8_t* drow, int dx, int n, const std::uint8_t* bits, const Op& op) {
+  const int phase = dx & 7;
+  const int firstByte = dx >> 3;
+  const int lastByte = (dx + n - 1) >> 3;
+  for (int j = 0; j <= lastByte - firstByte; ++j) {
+    unsigned sv = 0;
+    if (bits) {
+      // Source bits k = 8j - phase .. 8j - phase + 7 (those outside 0..n-1 are masked off).
+      const unsigned prev = j > 0 ? bits[j - 1] : 0u;
+      const unsigned cur = 8 * j < n ? bits[j] : 0u;
+      sv = (((prev << 8) | cur) >> phase) & 0xFF;
+    }
+    // Pixels of this byte that lie inside the run.
+    const int lo = std::max(0, dx - (firstByte + j) * 8);
+    const int hi = std::min(8, dx + n - (firstByte + j) * 8);
+    const unsigned mask = (0xFFu >> lo) & (0xFFu << (8 - hi)) & 0xFF;
+    std::uint8_t& d = drow[firstByte + j];
+    const unsigned v = op(sv, d) & 0xFF;
+    d = static_cast<std::uint8_t>((v & mask) | (d & ~mask));
+  }
+}
+
+bool Overlaps(const View& a, const View* b) { return b && a.bits == b->bits; }
+
+}  // namespace
+
+bool RopUsesSource(win::DWORD rop) {
+  const std::uint8_t r = RopByte(rop);
+  return ((r >> 2) & 0x33) != (r & 0x33);
+}
+
+bool RopSupported(win::DWORD rop) {
+  const std::uint8_t r = RopByte(rop);
+  return (r >> 4) == (r & 0x0F);  // no pattern
+}
+
+bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
+          win::DWORD rop, const Colours& colours, Rect* drawn) {
+  if (drawn) *drawn = Rect{};
+  if (!dst || (dst.bpp != 1 && dst.bpp != 32) || !RopSupported(rop)) return false;
+  const bool usesSrc = RopUsesSource(rop);
+  if (usesSrc && (!src || !*src || (src->bpp != 1 && src->bpp != 32))) return false;
+  if (!usesSrc) src = nullptr;
+
+  // A negative size counts back from the given corner, on both sides.
+  std::int64_t X = x, Y = y, W = w, H = h, SX = sx, SY = sy;
+  if (W < 0) {
+    X += W;
+    SX += W;
+    W = -W;
+  }
+  if (H < 0) {
+    Y += H;
+    SY += H;
+    H = -H;
+  }
+  // Offsets i (columns) and j (rows) of the transfer that land inside the
+  // destination and, when it is read, inside the source.
+  std::int64_t i0 = std::max<std::int64_t>(0, -X), i1 = std::min<std::int64_t>(W, dst.width - X);
+  std::int64_t j0 = std::max<std::int64_t>(0, -Y), j1 = std::min<std::int64_t>(H, dst.height - Y);
+  if (src) {
+    i0 = std::max<std::int64_t>(i0, -SX);
+    i1 = std::min<std::int64_t>(i1, src->width - SX);
+    j0 = std::max<std::int64_t>(j0, -SY);
+    j1 = std::min<std::int64_t>(j1, src->height - SY);
+  }
+  if (i1 <= i0 || j1 <= j0) return true;  // nothing to draw is no failure
+  const int dx0 = static_cast<int>(X + i0), dy0 = static_cast<int>(Y + j0);
+  const int sx0 = static_cast<int>(SX + i0), sy0 = static_cast<int>(SY + j0);
+  const int n = static_cast<int>(i1 - i0), rows = static_cast<int>(j1 - j0);
+
+  // Same storage on both sides: walk rows and row pieces away from the
+  // overlap, and stage a row piece that shares its row before writing.
+  const bool same = Overlaps(dst, src);
+  const bool upward = same && dy0 > sy0;
+  const bool sameRow = same && dy0 == sy0;
+  const bool leftward = sameRow && dx0 > sx0;
+
+  const std::uint8_t r = RopByte(rop);
+  const std::uint32_t srcBk = PixelFromColorref(colours.srcBk & kRgbMask);
+  const std::uint32_t dstBk = PixelFromColorref(colours.dstBk & kRgbMask);
+  const std::uint32_t dstText = PixelFromColorref(colours.dstText & kRgbMask);
+
+  WithOp(r, [&](const auto& op) {
+    using Op = std::decay_t<decltype(op)>;
+    for (int jj = 0; jj < rows; ++jj) {
+      const int j = upward ? rows - 1 - jj : jj;
+      const int dy = dy0 + j, sy = sy0 + j;
+      const int pieces = (n + kChunk - 1) / kChunk;
+      for (int pp = 0; pp < pieces; ++pp) {
+        const int p = leftward ? pieces - 1 - pp : pp;
+        const int off = p * kChunk;
+        const int m = std::min(kChunk, n - off);
+        const int dx = dx0 + off, sxp = sx0 + off;
+        if (dst.bpp == 32) {
+          std::uint32_t* d = dst.Row32(dy) + dx;
+          if (!src) {
+            RowFill(d, m, op);
+          } else if (src->bpp == 32) {
+            const std::uint32_t* s = src->Row32(sy) + sxp;
+            if constexpr (std::is_same_v<Op, OpCopy>) {
+              RowCopy(d, s, m);
+            } else {
+              if (sameRow) {
+                std::memcpy(g_row32, s, static_cast<std::size_t>(m) * 4);
+                s = g_row32;
+              }
+              RowColour(d, s, m, op);
+            }
+          } else {
+            RowMonoToColour(d, src->Row1(sy), sxp, m, dstBk, dstText, op);
+          }
+        } else {
+          const std::uint8_t* bits = nullptr;
+          if (src && src->bpp == 32) {
+            PackColour(g_rowBits, src->Row32(sy) + sxp, m, srcBk);
+            bits = g_rowBits;
+          } else if (src) {
+            ExtractBits(g_rowBits, src->Row1(sy), src->stride, sxp, m);
+            bits = g_rowBits;
+          }
+          ApplyBits(dst.Row1(dy), dx, m, bits, op);
+        }
+      }
+    }
+  });
+  if (drawn) *drawn = Rect{dx0, dy0, n, rows};
+  return true;
+}
+
+}  // namespace portable::gdi

@@ -1,0 +1,83 @@
+// Inside the portable GDI: the one view of pixel storage that every drawing
+// call works on, the block-transfer engine, and the surfaces of windows
+// (ours, other programs' X windows and the screen) that surface.cpp keeps.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/winapi.h"
+
+namespace portable::gdi {
+
+// A bitmap or a surface: 32 bits per pixel as 0x00RRGGBB, or 1 bit per
+// pixel, most significant bit first in each byte. Rows top to bottom.
+struct View {
+  std::uint8_t* bits = nullptr;
+  int width = 0;
+  int height = 0;
+  std::ptrdiff_t stride = 0;  // bytes from one row to the next
+  int bpp = 0;                // 1 or 32
+  explicit operator bool() const { return bits != nullptr && width > 0 && height > 0; }
+  std::uint32_t* Row32(int y) const {
+    return reinterpret_cast<std::uint32_t*>(bits + stride * static_cast<std::ptrdiff_t>(y));
+  }
+  std::uint8_t* Row1(int y) const { return bits + stride * static_cast<std::ptrdiff_t>(y); }
+};
+
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool Empty() const { return w <= 0 || h <= 0; }
+};
+
+// The colours a transfer converts with (COLORREF, 0x00BBGGRR): the source
+// DC's background (colour into monochrome) and the destination DC's
+// background and text colours (monochrome into colour).
+struct Colours {
+  win::COLORREF srcBk = 0x00FFFFFF;
+  win::COLORREF dstBk = 0x00FFFFFF;
+  win::COLORREF dstText = 0x00000000;
+};
+
+inline std::uint32_t PixelFromColorref(win::COLORREF c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+inline win::COLORREF ColorrefFromPixel(std::uint32_t p) {
+  return ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+}
+
+// True when the raster operation reads the source (false: WHITENESS and
+// the like); false for operations that need a pattern (not supported).
+bool RopUsesSource(win::DWORD rop);
+bool RopSupported(win::DWORD rop);
+
+// The block transfer: clips to both views (source may be null when the
+// operation does not read it), converts between the formats, applies the
+// operation and reports the destination rectangle it drew (possibly empty).
+// Handles a source overlapping the destination. Allocates nothing.
+bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
+          win::DWORD rop, const Colours& colours, Rect* drawn);
+
+// ---- surfaces (surface.cpp) -------------------------------------------------------
+
+// One of our windows: its surface, and the note that a rectangle of it was
+// drawn (shown by the window, counted for the benchmarks).
+bool OurWindowView(win::HWND hwnd, View* view);
+void OurWindowDrawn(win::HWND hwnd, const Rect& r);
+
+// The screen: 32 bits per pixel, the X screen's size when there is a
+// display, else 1920 x 1080. Its pixels exist only in memory: drawing into
+// the screen's DC shows nowhere, as under Windows, where another program
+// cannot draw over the desktop either.
+void ScreenSize(int* width, int* height);
+bool ScreenView(View* view);
+
+// Another program's X window (a screen-saver preview window): a surface of
+// its size, pushed to the window as it is drawn. 0 when there is no such
+// window or no display.
+int OpenForeign(win::HWND hwnd);
+bool ForeignView(int id, View* view);
+void ForeignDrawn(int id, const Rect& r);
+void CloseForeign(int id);
+
+}  // namespace portable::gdi

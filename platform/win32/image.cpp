@@ -1,0 +1,76 @@
+// Pixels between memory and Windows' bitmaps and DCs, through 32-bit DIBs
+// (whose rows are 0x00RRGGBB, as plat::Image's).
+// clang-format off
+#include "platform/image.h"
+#include <windows.h>
+// clang-format on
+
+#include <cstring>
+
+namespace plat {
+
+namespace {
+BITMAPINFO TopDown32(int width, int height) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+}  // namespace
+
+win::HBITMAP CreateBitmapFromImage(const Image& img) {
+  if (img.width <= 0 || img.height <= 0 ||
+      img.px.size() != static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height))
+    return nullptr;
+  ::HDC screen = ::GetDC(nullptr);
+  if (!screen) return nullptr;
+  ::HBITMAP bmp = ::CreateCompatibleBitmap(screen, img.width, img.height);
+  if (bmp) {
+    const BITMAPINFO bi = TopDown32(img.width, img.height);
+    if (::SetDIBits(screen, bmp, 0, static_cast<UINT>(img.height), img.px.data(), &bi,
+                    DIB_RGB_COLORS) != img.height) {
+      ::DeleteObject(bmp);
+      bmp = nullptr;
+    }
+  }
+  ::ReleaseDC(nullptr, screen);
+  return reinterpret_cast<win::HBITMAP>(bmp);
+}
+
+bool ReadPixels(win::HDC dc, int x, int y, int width, int height, Image& out) {
+  out = Image();
+  ::HDC src = reinterpret_cast<::HDC>(dc);
+  const DWORD type = src ? ::GetObjectType(src) : 0;
+  if ((type != OBJ_DC && type != OBJ_MEMDC) || width < 0 || height < 0) return false;
+  if (static_cast<long long>(width) * height > kMaxImagePixels) return false;
+  out.width = width;
+  out.height = height;
+  out.px.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
+  if (width == 0 || height == 0) return true;
+  // Copied into a 32-bit DIB through a memory DC of default colours, so a
+  // monochrome source reads black (0) and white (1).
+  const BITMAPINFO bi = TopDown32(width, height);
+  void* bits = nullptr;
+  ::HBITMAP dib = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ::HDC mem = ::CreateCompatibleDC(nullptr);
+  bool ok = false;
+  if (dib && mem && bits) {
+    std::memset(bits, 0, out.px.size() * 4);
+    ::HGDIOBJ old = ::SelectObject(mem, dib);
+    ok = ::BitBlt(mem, 0, 0, width, height, src, x, y, SRCCOPY) != 0;
+    ::GdiFlush();
+    std::memcpy(out.px.data(), bits, out.px.size() * 4);
+    for (auto& p : out.px) p &= 0x00FFFFFF;
+    ::SelectObject(mem, old);
+  }
+  if (mem) ::DeleteDC(mem);
+  if (dib) ::DeleteObject(dib);
+  if (!ok) out = Image();
+  return ok;
+}
+
+}  // namespace plat
