@@ -84,11 +84,16 @@ TEST(cTile, AnEmptyImageEndsTheLoopAndOverflowRaises) {
   empty.TileDC(c.dc(), INT_MAX, INT_MAX);
   EXPECT_TRUE(SamePixels(base, c.Read()));
 
-  // 65536 rows tall: the row after 2147418112 lies past INT_MAX.
+  // 40000 rows tall: the row after 53687 * 40000 lies past INT_MAX.
   RenderForm form;
   cTile tall;
   tall.Initialise(&form);
-  tall.Filename(BmpFile(Solid(1, 65536, 0x00445566)));
+  tall.Filename(BmpFile(Solid(1, 40000, 0x00445566)));
+  {
+    Canvas loaded(base);
+    tall.TileDC(loaded.dc(), 0, 0);
+    ASSERT_EQ(win::GetPixel(loaded.dc(), 0, 29), 0x00445566u);
+  }
   ExpectError(plat::ErrorKind::Overflow, [&] { tall.TileDC(c.dc(), -1, INT_MAX); });
   EXPECT_TRUE(SamePixels(base, c.Read()));
 }
