@@ -261,11 +261,14 @@ LRESULT HandleFormMessage(NativeForm* nf, HWND hwnd, UINT msg, WPARAM wp, LPARAM
       if (b) return reinterpret_cast<LRESULT>(b);
       break;
     }
+    case WM_DRAWITEM:
+      if (lp && OnDrawItem(*nf, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+      break;
     case WM_COMMAND:
       if (lp != 0) OnCommand(*nf, LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
       return 0;
     case WM_VSCROLL:
-      if (lp != 0) OnVScroll(*nf, reinterpret_cast<HWND>(lp), LOWORD(wp));
+      if (lp != 0) OnVScroll(*nf, reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
       return 0;
     case DM_GETDEFID: {
       // Enter presses the push button that has the focus; with the focus

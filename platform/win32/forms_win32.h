@@ -77,9 +77,11 @@ void ApplyControl(NativeControl& nc, Prop what);
 void ApplyTabOrder(NativeForm& nf);
 // The form's window procedure hands these on.
 void OnCommand(NativeForm& nf, int id, int code, HWND from);
-void OnVScroll(NativeForm& nf, HWND from, int code);
+void OnVScroll(NativeForm& nf, HWND from, int code, int thumb);
 // WM_CTLCOLORSTATIC and WM_CTLCOLOREDIT: the brush, or null for the default.
 HBRUSH OnCtlColor(NativeForm& nf, HWND from, HDC dc);
+// WM_DRAWITEM of pictures and images; false when it is not ours.
+bool OnDrawItem(NativeForm& nf, const DRAWITEMSTRUCT& di);
 // Lines and rectangles, drawn in the form's WM_PAINT.
 void PaintWindowless(NativeForm& nf, HDC dc);
 // The pixels of a line's end points in the form's client area.

@@ -113,34 +113,16 @@ void ApplyStyle(NativeControl& nc) {
 
 void ApplyPicture(NativeControl& nc) {
   Control& c = *nc.control;
-  const Picture* p = nullptr;
-  switch (c.kind()) {
-    case Kind::CommandButton:
-      p = static_cast<CommandButton&>(c).GetPicture();
-      break;
-    case Kind::PictureBox:
-      p = static_cast<PictureBox&>(c).GetPicture();
-      break;
-    case Kind::Image:
-      p = static_cast<forms::Image&>(c).GetPicture();
-      break;
-    default:
-      return;
-  }
-  const HBITMAP bmp = p && !p->Empty() ? reinterpret_cast<HBITMAP>(p->Handle()) : nullptr;
   if (c.kind() == Kind::CommandButton) {
+    const Picture* p = static_cast<CommandButton&>(c).GetPicture();
+    const HBITMAP bmp = p && !p->Empty() ? reinterpret_cast<HBITMAP>(p->Handle()) : nullptr;
     // A picture button shows its picture instead of its caption.
     LONG_PTR style = GetWindowLongPtrA(nc.hwnd, GWL_STYLE);
     style = bmp ? (style | BS_BITMAP) : (style & ~static_cast<LONG_PTR>(BS_BITMAP));
     SetWindowLongPtrA(nc.hwnd, GWL_STYLE, style);
     SendMessageA(nc.hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
-    InvalidateRect(nc.hwnd, nullptr, TRUE);
-    return;
   }
-  SendMessageA(nc.hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
-  // The control sized itself to the picture: it keeps its own size and shows
-  // the picture at its top-left corner.
-  ApplyGeometry(nc);
+  // Pictures and images are drawn in WM_DRAWITEM.
   InvalidateRect(nc.hwnd, nullptr, TRUE);
 }
 
@@ -178,13 +160,16 @@ HWND MakeWindow(NativeForm& nf, NativeControl& nc) {
       // Focus notifications let the focused button carry the default frame.
       style |= BS_PUSHBUTTON | BS_NOTIFY;
       break;
+    // Pictures are drawn by the form, at the control's top-left corner and
+    // at the control's own size (a bitmap static would resize itself to
+    // its picture, or stretch it).
     case Kind::PictureBox:
       cls = "STATIC";
-      style |= SS_BITMAP | SS_NOTIFY;  // a window that takes its clicks
+      style |= SS_OWNERDRAW | SS_NOTIFY;  // a window that takes its clicks
       break;
     case Kind::Image:
       cls = "STATIC";
-      style |= SS_BITMAP;  // clicks go through to the form
+      style |= SS_OWNERDRAW;  // clicks go through to the form
       break;
     case Kind::Line:
     case Kind::Shape:
@@ -197,6 +182,16 @@ HWND MakeWindow(NativeForm& nf, NativeControl& nc) {
       ex, cls, "", style, Px(c.Left()), Py(c.Top()), std::max(0, Px(c.Width())),
       std::max(0, Py(c.Height())), nf.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nc.id)),
       reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(nf.hwnd, GWLP_HINSTANCE)), nullptr);
+}
+
+// Where the user let the thumb go: the message's 16-bit position, or for a
+// longer bar the bar's own tracking position.
+int ThumbPos(HWND bar, int thumb, int span) {
+  if (span <= 0xFFFF) return thumb;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_TRACKPOS;
+  return GetScrollInfo(bar, SB_CTL, &si) ? si.nTrackPos : thumb;
 }
 
 }  // namespace
@@ -321,7 +316,7 @@ void OnCommand(NativeForm& nf, int id, int code, HWND from) {
   }
 }
 
-void OnVScroll(NativeForm& nf, HWND from, int code) {
+void OnVScroll(NativeForm& nf, HWND from, int code, int thumb) {
   NativeControl* nc = nf.ByHwnd(from);
   if (!nc || !nc->control || nc->control->kind() != Kind::VScrollBar || nc->updating) return;
   if (!IsWindowEnabled(from)) return;
@@ -347,22 +342,13 @@ void OnVScroll(NativeForm& nf, HWND from, int code) {
     case SB_BOTTOM:
       pos = span;
       break;
-    case SB_THUMBTRACK: {
+    case SB_THUMBTRACK:
       // The thumb follows the mouse; the value changes once it is let go.
-      SCROLLINFO si{};
-      si.cbSize = sizeof si;
-      si.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(from, SB_CTL, &si)) SetScrollPos(from, SB_CTL, si.nTrackPos, TRUE);
+      SetScrollPos(from, SB_CTL, std::clamp(ThumbPos(from, thumb, span), 0, span), TRUE);
       return;
-    }
-    case SB_THUMBPOSITION: {
-      SCROLLINFO si{};
-      si.cbSize = sizeof si;
-      si.fMask = SIF_TRACKPOS;
-      if (!GetScrollInfo(from, SB_CTL, &si)) return;
-      pos = si.nTrackPos;
+    case SB_THUMBPOSITION:
+      pos = ThumbPos(from, thumb, span);
       break;
-    }
     default:
       return;  // SB_ENDSCROLL
   }
@@ -391,6 +377,34 @@ HBRUSH OnCtlColor(NativeForm& nf, HWND from, HDC dc) {
   SetTextColor(dc, c.Enabled() ? c.ForeColor() : GetSysColor(COLOR_GRAYTEXT));
   SetBkMode(dc, OPAQUE);
   return BrushOf(back);
+}
+
+bool OnDrawItem(NativeForm& nf, const DRAWITEMSTRUCT& di) {
+  NativeControl* nc = nf.ByHwnd(di.hwndItem);
+  if (!nc || !nc->control) return false;
+  const Control& c = *nc->control;
+  const Picture* p = nullptr;
+  COLORREF back = c.BackColor();
+  if (c.kind() == Kind::Image) {
+    p = static_cast<const forms::Image&>(c).GetPicture();
+    back = nf.form ? nf.form->BackColor() : back;  // the form shows through
+  } else if (c.kind() == Kind::PictureBox) {
+    p = static_cast<const PictureBox&>(c).GetPicture();
+  } else {
+    return false;
+  }
+  FillRect(di.hDC, &di.rcItem, BrushOf(back));
+  const HBITMAP bmp = p && !p->Empty() ? reinterpret_cast<HBITMAP>(p->Handle()) : nullptr;
+  if (bmp) {
+    if (HDC mem = CreateCompatibleDC(di.hDC)) {
+      const HGDIOBJ old = SelectObject(mem, bmp);
+      BitBlt(di.hDC, 0, 0, std::min(p->Width(), static_cast<int>(di.rcItem.right)),
+             std::min(p->Height(), static_cast<int>(di.rcItem.bottom)), mem, 0, 0, SRCCOPY);
+      SelectObject(mem, old);
+      DeleteDC(mem);
+    }
+  }
+  return true;
 }
 
 void PaintWindowless(NativeForm& nf, HDC dc) {
