@@ -84,11 +84,11 @@ TEST(cTile, AnEmptyImageEndsTheLoopAndOverflowRaises) {
   empty.TileDC(c.dc(), INT_MAX, INT_MAX);
   EXPECT_TRUE(SamePixels(base, c.Read()));
 
-  // 40000 rows tall: the row after 53687 * 40000 lies past INT_MAX.
+  // 30000 rows tall: the row after 71582 * 30000 lies past INT_MAX.
   RenderForm form;
   cTile tall;
   tall.Initialise(&form);
-  tall.Filename(BmpFile(Solid(1, 40000, 0x00445566)));
+  tall.Filename(BmpFile(Solid(1, 30000, 0x00445566)));
   {
     Canvas loaded(base);
     tall.TileDC(loaded.dc(), 0, 0);
