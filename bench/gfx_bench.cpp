@@ -4,11 +4,13 @@
 // run ("x_memcpy" = toolkit time / memcpy time).
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/forms.h"
@@ -16,6 +18,19 @@
 #include "saver/gfx/cbitmap.h"
 #include "saver/gfx/csprite.h"
 #include "saver/gfx/csprite_bitmaps.h"
+
+// Every operator new of the process is counted, so a benchmark can show that
+// its loop allocates nothing.
+namespace {
+std::atomic<std::int64_t> g_allocations{0};
+}
+void* operator new(std::size_t n) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -59,8 +74,10 @@ double MemcpyNs(std::size_t bytes) {
 
 constexpr std::size_t kCellBytes = std::size_t(kCellW) * kCellH * 4;
 
-void Report(benchmark::State& state, std::chrono::steady_clock::time_point t0, std::size_t bytes) {
+void Report(benchmark::State& state, std::chrono::steady_clock::time_point t0,
+            std::int64_t allocations0, std::size_t bytes) {
   const auto t1 = std::chrono::steady_clock::now();
+  state.counters["allocs"] = double(g_allocations.load() - allocations0);
   const double ns =
       std::chrono::duration<double, std::nano>(t1 - t0).count() / double(state.iterations());
   const double base = MemcpyNs(bytes);
@@ -85,13 +102,14 @@ void BM_SheetTransparentDraw(benchmark::State& state) {
   cBitmap stage;
   if (!stage.CreateAtSize(kStageW, kStageH)) std::abort();
   int cell = 1;
+  const std::int64_t a0 = g_allocations.load();
   const auto t0 = std::chrono::steady_clock::now();
   for (auto _ : state) {
     sheet->TransparentDraw(stage.hDC(), 700, 400, cell, useBuild);
     cell = cell % kCells + 1;
   }
   // The draw reads and writes one cell in the two or four transfers.
-  Report(state, t0, kCellBytes);
+  Report(state, t0, a0, kCellBytes);
   state.SetLabel(useBuild ? "build buffer" : "direct");
 }
 BENCHMARK(BM_SheetTransparentDraw)->Arg(0)->Arg(1);
@@ -110,6 +128,7 @@ void BM_SpriteFrameCycle(benchmark::State& state) {
   sprite.YDir(-1);
   int cell = 1;
   int n = 0;
+  const std::int64_t a0 = g_allocations.load();
   const auto t0 = std::chrono::steady_clock::now();
   for (auto _ : state) {
     sprite.RestoreBackground(stage.hDC());
@@ -126,7 +145,7 @@ void BM_SpriteFrameCycle(benchmark::State& state) {
   }
   // Four cell-sized transfers plus one slightly larger rectangle to the
   // screen: about five cells of bytes.
-  Report(state, t0, 5 * kCellBytes);
+  Report(state, t0, a0, 5 * kCellBytes);
 }
 BENCHMARK(BM_SpriteFrameCycle);
 
