@@ -7,6 +7,7 @@
 // after many others, so a stale, deleted or made-up handle finds no object
 // and the call fails as on Windows (FALSE, 0 or CLR_INVALID), never touching
 // freed memory.
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -273,7 +274,10 @@ HDC CreateCompatibleDC(HDC hdc) {
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
   Dc* dc = T().FindDc(hdc);
-  if (!dc || cx < 0 || cy < 0) return nullptr;
+  if (!dc) return nullptr;
+  // As Windows: a negative size counts as its magnitude.
+  if (cx < 0) cx = cx == INT_MIN ? INT_MAX : -cx;
+  if (cy < 0) cy = cy == INT_MIN ? INT_MAX : -cy;
   // As Windows: an empty size gives the 1 x 1 monochrome stock bitmap.
   if (cx == 0 || cy == 0) return Handle<HBITMAP>(T().stock());
   int bpp = 32;
@@ -423,20 +427,20 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
   Dc* dc = T().FindDc(hdc);
   View v;
-  if (!dc || !ViewOf(*dc, &v) || x < 0 || y < 0 || x >= v.width || y >= v.height)
-    return CLR_INVALID;
+  if (!dc || !ViewOf(*dc, &v)) return CLR_INVALID;
   c &= 0x00FFFFFF;
-  COLORREF set = c;
+  // A monochrome pixel takes the nearer of black and white.
+  const int sum = static_cast<int>((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF));
+  const bool white = sum > 3 * 127;
+  const COLORREF set = v.bpp == 32 ? c : (white ? 0x00FFFFFF : 0);
+  // Outside the surface nothing is set, but the colour still comes back.
+  if (x < 0 || y < 0 || x >= v.width || y >= v.height) return set;
   if (v.bpp == 32) {
     v.Row32(y)[x] = portable::gdi::PixelFromColorref(c);
   } else {
-    // The nearer of black and white.
-    const int sum = static_cast<int>((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF));
-    const bool white = sum > 3 * 127;
     std::uint8_t& byte = v.Row1(y)[x >> 3];
     const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
     byte = white ? (byte | bit) : (byte & ~bit);
-    set = white ? 0x00FFFFFF : 0;
   }
   Drawn(*dc, Rect{x, y, 1, 1});
   return set;
@@ -475,8 +479,11 @@ bool ReadPixels(win::HDC hdc, int x, int y, int width, int height, Image& out) {
   out.px.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
   for (int j = 0; j < height; ++j)
     for (int i = 0; i < width; ++i) {
+      const std::int64_t X = static_cast<std::int64_t>(x) + i, Y = static_cast<std::int64_t>(y) + j;
       std::uint32_t px = 0;
-      if (Get(v, x + i, y + j, &px)) out.at(i, j) = px & 0x00FFFFFF;
+      if (X >= 0 && Y >= 0 && X < v.width && Y < v.height &&
+          Get(v, static_cast<int>(X), static_cast<int>(Y), &px))
+        out.at(i, j) = px & 0x00FFFFFF;
     }
   return true;
 }

@@ -261,16 +261,17 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
   if (usesSrc && (!src || !*src || (src->bpp != 1 && src->bpp != 32))) return false;
   if (!usesSrc) src = nullptr;
 
-  // A negative size counts back from the given corner, on both sides.
+  // A negative size counts back from the given corner, which it includes
+  // (Windows orders the rectangle's edges so), on both sides alike.
   std::int64_t X = x, Y = y, W = w, H = h, SX = sx, SY = sy;
   if (W < 0) {
-    X += W;
-    SX += W;
+    X += W + 1;
+    SX += W + 1;
     W = -W;
   }
   if (H < 0) {
-    Y += H;
-    SY += H;
+    Y += H + 1;
+    SY += H + 1;
     H = -H;
   }
   // Offsets i (columns) and j (rows) of the transfer that land inside the
