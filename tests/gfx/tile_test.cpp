@@ -37,6 +37,17 @@ Pixels ModelTiles(const Pixels& base, const Pixels& tile, int width, int height)
 // A form that only serves as the tile's render object.
 class RenderForm : public forms::Form {};
 
+// A borderless window of 100 x 80 pixels at the top-left of the screen.
+class WindowForm : public forms::Form {
+ public:
+  WindowForm() {
+    SetBorderStyle(forms::BorderStyle::None);
+    SetClientSize(1500, 1200);
+    SetLeft(0);
+    SetTop(0);
+  }
+};
+
 }  // namespace
 
 TEST(cTile, TilesEdgeToEdgeWithInclusiveBounds) {
@@ -175,4 +186,20 @@ TEST(cTile, ResettingDropsTheImageTheRenderObjectAndTheName) {
   Canvas d(base);
   tile.TileDC(d.dc(), 20, 20);
   EXPECT_TRUE(SamePixels(ModelTiles(base, pic, 20, 20), d.Read()));
+}
+
+TEST(cTile, TileObjectCoversTheRenderFormsClientArea) {
+  const Pixels image = Pattern(30, 25, 10);
+  WindowForm form;
+  form.Show();
+  forms::DoEvents();
+  cTile tile;
+  tile.Initialise(&form);
+  tile.Filename(BmpFile(image));
+  tile.TileObject();
+  forms::DoEvents();
+  EXPECT_TRUE(
+      SamePixels(ModelTiles(Pixels(100, 80), image, 100, 80), ReadDC(form.hDC(), 0, 0, 100, 80)));
+  form.Unload();
+  forms::DoEvents();
 }
