@@ -197,8 +197,6 @@ TEST_F(SpriteTest, PositionsStepsAndOverflow) {
   EXPECT_EQ(sprite.Y(), 20);
   sprite.XDir(-5);
   sprite.YDir(-7);
-  EXPECT_EQ(sprite.XDir(), -5);
-  EXPECT_EQ(sprite.YDir(), -7);
   sprite.IncrementPosition();
   EXPECT_EQ(sprite.X(), 7);
   EXPECT_EQ(sprite.Y(), 13);
@@ -214,11 +212,6 @@ TEST_F(SpriteTest, PositionsStepsAndOverflow) {
   ExpectError(plat::ErrorKind::Overflow, [&] { sprite.IncrementPosition(); });
   EXPECT_EQ(sprite.X(), 5);  // the first sum stands
   EXPECT_EQ(sprite.Y(), INT_MIN);
-
-  sprite.Active(true);
-  EXPECT_TRUE(sprite.Active());
-  sprite.Cell(4);
-  EXPECT_EQ(sprite.Cell(), 4);
 }
 
 TEST_F(SpriteTest, MissingSheetsAndFarDrawsRaise) {
