@@ -562,11 +562,6 @@ void CreateForm(Form& form, const std::vector<Control*>& controls) {
   owned.release();
   form.native = nf;
   LiveForms().push_back(nf);
-  if (!nf->embedded && ex & WS_EX_DLGMODALFRAME) {
-    // A fixed dialog shows no icon in its caption, as the system's do.
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  }
   ApplyIcon(*nf);
   for (Control* c : controls) CreateControl(*nf, *c);
   ApplyTabOrder(*nf);
