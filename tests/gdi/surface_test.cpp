@@ -1,0 +1,134 @@
+// Window DCs on Linux: our windows' surfaces (what the forms side shows)
+// and other programs' X windows (a preview window handed to us).
+#ifndef _WIN32
+#include "platform/portable/surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "gdi/gdi_fixture.h"
+#include "platform/process.h"
+#include "platform/winapi.h"
+// Last: Xlib's macros (None, Bool, Status) would clash with the others.
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+// clang-format on
+
+namespace {
+
+// The forms side's end of a window: it is told what was drawn.
+class Sink : public portable::WindowSink {
+ public:
+  struct R {
+    int x, y, w, h;
+  };
+  std::vector<R> drawn;
+  void SurfaceDrawn(int x, int y, int w, int h) override { drawn.push_back({x, y, w, h}); }
+  void SetShown(bool) override {}
+  void SetTopmost(bool) override {}
+  bool IsShown() const override { return true; }
+};
+
+std::uint32_t SurfaceAt(win::HWND hwnd, int x, int y) {
+  int w = 0, h = 0, stride = 0;
+  const std::uint32_t* px = portable::WindowPixels(hwnd, &w, &h, &stride);
+  return px[y * stride + x];
+}
+
+TEST(WindowSurfaces, OnlyWhatIsCopiedToTheWindowReachesIt) {
+  Sink sink;
+  win::HWND hwnd = portable::RegisterWindow(&sink, 30, 20, "TestClass", "Test title");
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_TRUE(portable::IsOurWindow(hwnd));
+  EXPECT_EQ(portable::FindOurWindow("testclass", "Test title"), hwnd);
+  EXPECT_EQ(portable::FindOurWindow("TestClass", nullptr), hwnd);
+  EXPECT_EQ(portable::FindOurWindow("TestClass", "other"), nullptr);
+  EXPECT_EQ(portable::SinkOf(hwnd), &sink);
+
+  gditest::Surface buffer(32, 30, 20);
+  win::SetPixel(buffer.dc(), 3, 4, 0x0000FF);
+  EXPECT_EQ(SurfaceAt(hwnd, 3, 4), 0u);  // drawing off screen shows nothing
+  EXPECT_TRUE(sink.drawn.empty());
+
+  win::HDC dc = win::GetDC(hwnd);
+  ASSERT_NE(dc, nullptr);
+  const std::uint64_t before = plat::WindowPixelsCopied();
+  // Partly off the window's right and bottom: clipped there.
+  ASSERT_TRUE(win::BitBlt(dc, 2, 3, 40, 40, buffer.dc(), 1, 1, win::SRCCOPY));
+  EXPECT_EQ(SurfaceAt(hwnd, 4, 6), 0xFF0000u);  // red as 0x00RRGGBB
+  EXPECT_EQ(win::GetPixel(dc, 4, 6), 0x0000FFu);
+  ASSERT_EQ(sink.drawn.size(), 1u);
+  EXPECT_EQ(sink.drawn[0].x, 2);
+  EXPECT_EQ(sink.drawn[0].y, 3);
+  EXPECT_EQ(sink.drawn[0].w, 28);
+  EXPECT_EQ(sink.drawn[0].h, 17);
+  EXPECT_EQ(plat::WindowPixelsCopied() - before, 28u * 17u);
+  // Nothing drawn (wholly outside): nothing to show.
+  ASSERT_TRUE(win::BitBlt(dc, 40, 0, 5, 5, buffer.dc(), 0, 0, win::SRCCOPY));
+  EXPECT_EQ(sink.drawn.size(), 1u);
+
+  // A larger window keeps what was drawn.
+  portable::ResizeWindow(hwnd, 50, 25);
+  EXPECT_EQ(SurfaceAt(hwnd, 4, 6), 0xFF0000u);
+  EXPECT_EQ(SurfaceAt(hwnd, 45, 22), 0u);
+
+  // Once the window is gone its handle and its DC find nothing.
+  portable::UnregisterWindow(hwnd);
+  EXPECT_FALSE(portable::IsOurWindow(hwnd));
+  EXPECT_EQ(portable::SinkOf(hwnd), nullptr);
+  EXPECT_EQ(win::GetDC(hwnd), nullptr);
+  EXPECT_FALSE(win::BitBlt(dc, 0, 0, 5, 5, buffer.dc(), 0, 0, win::SRCCOPY));
+  EXPECT_EQ(win::GetPixel(dc, 0, 0), win::CLR_INVALID);
+  EXPECT_EQ(win::ReleaseDC(hwnd, dc), 1);
+  EXPECT_EQ(portable::FindOurWindow("TestClass", nullptr), nullptr);
+}
+
+TEST(WindowSurfaces, TheScreenIsThirtyTwoBitsAndAReference) {
+  win::HDC screen = win::GetDC(win::GetDesktopWindow());
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(win::GetDeviceCaps(screen, win::BITSPIXEL), 32);
+  EXPECT_NE(win::GetPixel(screen, 0, 0), win::CLR_INVALID);
+  EXPECT_EQ(win::ReleaseDC(nullptr, screen), 1);
+}
+
+// Another program's X window: a surface of its size, pushed to the window.
+TEST(WindowSurfaces, AnotherProgramsXWindow) {
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) GTEST_SKIP() << "no X display";
+  const Window xid = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 64, 48, 0, 0, 0);
+  XMapWindow(d, xid);
+  XSync(d, False);
+  for (XEvent e; !XCheckTypedWindowEvent(d, xid, MapNotify, &e);) {
+    XSelectInput(d, xid, StructureNotifyMask);
+    XWindowAttributes a{};
+    XGetWindowAttributes(d, xid, &a);
+    if (a.map_state == IsViewable) break;
+  }
+  win::HWND hwnd = reinterpret_cast<win::HWND>(static_cast<std::uintptr_t>(xid));
+  win::HDC dc = win::GetDC(hwnd);
+  ASSERT_NE(dc, nullptr);
+  gditest::Surface buffer(32, 10, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) win::SetPixel(buffer.dc(), x, y, 0x00FF8040);
+  ASSERT_TRUE(win::BitBlt(dc, 5, 6, 10, 10, buffer.dc(), 0, 0, win::SRCCOPY));
+  EXPECT_EQ(win::GetPixel(dc, 7, 8), 0x00FF8040u);
+  EXPECT_EQ(win::ReleaseDC(hwnd, dc), 1);
+  XSync(d, False);
+  XImage* img = XGetImage(d, xid, 5, 6, 10, 10, AllPlanes, ZPixmap);
+  ASSERT_NE(img, nullptr);
+  EXPECT_EQ(XGetPixel(img, 2, 2) & 0xFFFFFF, 0x4080FFu);
+  XDestroyImage(img);
+
+  // A window that does not exist gives no DC, and the program goes on.
+  XDestroyWindow(d, xid);
+  XSync(d, False);
+  EXPECT_EQ(win::GetDC(hwnd), nullptr);
+  EXPECT_EQ(win::GetDC(reinterpret_cast<win::HWND>(std::uintptr_t{0x1FFFFFF0})), nullptr);
+  XCloseDisplay(d);
+}
+
+}  // namespace
+#endif
