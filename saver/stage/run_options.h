@@ -1,0 +1,30 @@
+// Options of a show beyond the mode switch, for runs that tests and users
+// can repeat, and for showing inside a screen-saver host's window:
+//   -frames N         end the show normally after N frames
+//   -snapshot FILE    at that end, write what the stage shows to a PNG file
+//   -virtual-clock    the clock moves only with the frame loop's waits
+//   -root             draw into the window named by $XSCREENSAVER_WINDOW
+//   -window-id ID     draw into window ID (hex 0x... or decimal)
+// Each also with two dashes. A malformed value leaves its option unset.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace stage {
+
+struct RunOptions {
+  std::int64_t frames = -1;  // -1: no end of its own
+  std::string snapshot;      // "": none
+  bool virtualClock = false;
+  std::uint64_t hostWindow = 0;  // 0: a window of its own
+};
+
+// `xscreensaverWindow`: the value of XSCREENSAVER_WINDOW (nullptr: unset).
+RunOptions ParseRunOptions(const std::vector<std::string>& args, const char* xscreensaverWindow);
+
+// A window id as hosts pass them: "0x400008" or decimal; 0 when malformed.
+std::uint64_t ParseWindowId(const std::string& text);
+
+}  // namespace stage

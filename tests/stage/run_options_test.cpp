@@ -1,0 +1,88 @@
+// Options of repeatable runs and of hosted shows, as the command line
+// gives them; malformed values are left out, never fatal.
+#include "saver/stage/run_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/host_window.h"
+
+namespace {
+
+using stage::ParseRunOptions;
+using stage::RunOptions;
+using Args = std::vector<std::string>;
+
+TEST(RunOptionsTest, OptionsAfterTheModeSwitchOrAlone) {
+  RunOptions o = ParseRunOptions({"/s", "-frames", "10"}, nullptr);
+  EXPECT_EQ(o.frames, 10);
+  EXPECT_TRUE(o.snapshot.empty());
+  EXPECT_FALSE(o.virtualClock);
+  EXPECT_EQ(o.hostWindow, 0u);
+
+  o = ParseRunOptions({"-virtual-clock", "-frames", "200", "-snapshot", "out.png"}, nullptr);
+  EXPECT_TRUE(o.virtualClock);
+  EXPECT_EQ(o.frames, 200);
+  EXPECT_EQ(o.snapshot, "out.png");
+
+  o = ParseRunOptions({"/S", "--frames", "0", "--snapshot", "a b.png", "--virtual-clock"}, nullptr);
+  EXPECT_EQ(o.frames, 0);
+  EXPECT_EQ(o.snapshot, "a b.png");
+  EXPECT_TRUE(o.virtualClock);
+
+  o = ParseRunOptions({}, nullptr);
+  EXPECT_EQ(o.frames, -1);
+  o = ParseRunOptions({"/s"}, nullptr);
+  EXPECT_EQ(o.frames, -1);
+}
+
+TEST(RunOptionsTest, MalformedValuesAreIgnored) {
+  for (const Args& a :
+       {Args{"-frames"}, Args{"-frames", "abc"}, Args{"-frames", "-3"}, Args{"-frames", "1.5"},
+        Args{"-frames", ""}, Args{"-frames", "12x"}, Args{"-frames", "99999999999999999999999"}}) {
+    EXPECT_EQ(ParseRunOptions(a, nullptr).frames, -1) << a.back();
+  }
+  // The word after a malformed value is still read as an option.
+  RunOptions o = ParseRunOptions({"-frames", "-virtual-clock", "-snapshot"}, nullptr);
+  EXPECT_EQ(o.frames, -1);
+  EXPECT_TRUE(o.virtualClock);
+  EXPECT_TRUE(o.snapshot.empty());
+  // Unknown words are no options.
+  o = ParseRunOptions({"-fast", "frames", "7", "/p", "123"}, nullptr);
+  EXPECT_EQ(o.frames, -1);
+  EXPECT_EQ(o.hostWindow, 0u);
+}
+
+TEST(RunOptionsTest, HostWindowsInHexOrDecimal) {
+  EXPECT_EQ(ParseRunOptions({"-root"}, "0x400008").hostWindow, 0x400008u);
+  EXPECT_EQ(ParseRunOptions({"--root"}, "4194312").hostWindow, 4194312u);
+  EXPECT_EQ(ParseRunOptions({"--root"}, "0X1a").hostWindow, 0x1Au);
+  EXPECT_EQ(ParseRunOptions({"-root"}, nullptr).hostWindow, 0u);
+  EXPECT_EQ(ParseRunOptions({"-root"}, "").hostWindow, 0u);
+  EXPECT_EQ(ParseRunOptions({"-root"}, "0x").hostWindow, 0u);
+  EXPECT_EQ(ParseRunOptions({"-root"}, "window").hostWindow, 0u);
+  // Without -root the variable means nothing.
+  EXPECT_EQ(ParseRunOptions({"/s"}, "0x400008").hostWindow, 0u);
+
+  EXPECT_EQ(ParseRunOptions({"-window-id", "0x2a00003"}, nullptr).hostWindow, 0x2A00003u);
+  EXPECT_EQ(ParseRunOptions({"--window-id", "77"}, nullptr).hostWindow, 77u);
+  RunOptions o = ParseRunOptions({"--window-id", "0xZZ", "-frames", "3"}, nullptr);
+  EXPECT_EQ(o.hostWindow, 0u);
+  EXPECT_EQ(o.frames, 3);
+  EXPECT_EQ(ParseRunOptions({"-window-id"}, nullptr).hostWindow, 0u);
+  EXPECT_EQ(ParseRunOptions({"-window-id", "0x1ffffffffffffffff"}, nullptr).hostWindow, 0u);
+}
+
+TEST(RunOptionsTest, NoSuchHostWindow) {
+  int w = -1, h = -1;
+  EXPECT_FALSE(plat::HostWindowSize(0, &w, &h));
+  // An id no X server hands out (above 29 bits), and one beyond 32 bits.
+  EXPECT_FALSE(plat::HostWindowSize(0x7FFFFFF0u, &w, &h));
+  EXPECT_FALSE(plat::HostWindowSize(0x100000000ull, &w, &h));
+  EXPECT_EQ(w, -1);
+  EXPECT_EQ(h, -1);
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// The stage's set-up: the counts from the settings file, every picture
+// loaded (only those of kinds with flowers), the flowers planted, both
+// off-screen bitmaps plain lawn; and every failure ends the show with the
+// missing-files warning.
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/forms.h"
+#include "platform/process.h"
+#include "saver/host/module1.h"
+#include "saver/stage/random.h"
+#include "stage/stage_fixture.h"
+
+namespace {
+
+using stagetest::StageTest;
+
+class SetUpTest : public StageTest {
+ protected:
+  // Sets up a stage; true when it worked. A failure must have ended the
+  // show after exactly one warning.
+  bool SetUpWith(const std::map<std::string, std::string>& counts,
+                 const std::vector<std::string>& leaveOut = {}) {
+    MakeProgramFolder(counts, leaveOut);
+    messages_.clear();
+    Form1& form = NewStage();
+    const bool ok = form.SetUpForTest();
+    if (ok) {
+      EXPECT_TRUE(messages_.empty());
+    } else {
+      EXPECT_EQ(messages_.size(), 1u);
+      if (!messages_.empty()) {
+        EXPECT_EQ(messages_[0], Module1::MissingFilesText());
+        EXPECT_EQ(captions_[0], "Tamarel Screen Saver");
+      }
+      EXPECT_FALSE(form.IsLoaded());  // the end of the show unloaded it
+    }
+    return ok;
+  }
+  static std::map<std::string, std::string> Counts(const char* y, const char* r, const char* ro,
+                                                   const char* w) {
+    return {{"yellow", y}, {"red", r}, {"rose", ro}, {"white", w}};
+  }
+};
+
+TEST_F(SetUpTest, TheWarningNamesTheMakersSite) {
+  const std::string text = Module1::MissingFilesText();
+  const std::string lead =
+      "One or more files are missing from application. Please download and re-install the "
+      "software from ";
+  ASSERT_GT(text.size(), lead.size());
+  EXPECT_EQ(text.substr(0, lead.size()), lead);
+  EXPECT_EQ(text.substr(lead.size(), 7), "http://");
+}
+
+TEST_F(SetUpTest, CountsRoundHalvesToEven) {
+  ASSERT_TRUE(SetUpWith(Counts("3.5", "2.5", " 1 ", "0")));
+  Form1& f = TheForm1();
+  EXPECT_EQ(f.YellowCount(), 4);
+  EXPECT_EQ(f.RedCount(), 2);
+  EXPECT_EQ(f.RoseCount(), 1);
+  EXPECT_EQ(f.WhiteCount(), 0);
+  EXPECT_EQ(f.YellowFlowers().size(), 5u);  // indices 0 to 4
+  EXPECT_EQ(f.RedFlowers().size(), 3u);
+  EXPECT_TRUE(f.WhiteFlowers().empty());
+  EXPECT_EQ(Module1::YellowCount, "3.5");  // the text as the file keeps it
+}
+
+TEST_F(SetUpTest, BadCountsEndTheShowWithTheWarning) {
+  for (const char* bad : {"", "many", "40000", "-40000", "1e9", "0x10"}) {
+    SCOPED_TRACE(std::string("red = '") + bad + "'");
+    EXPECT_FALSE(SetUpWith(Counts("1", bad, "1", "1")));
+  }
+  // A count missing from the file reads as an empty text.
+  EXPECT_FALSE(SetUpWith({{"yellow", "1"}, {"red", "1"}, {"white", "1"}}));
+}
+
+TEST_F(SetUpTest, KindsWithoutFlowersNeedNoPictures) {
+  ASSERT_TRUE(SetUpWith(Counts("0", "0", "0", "0"),
+                        {"yellowFlower.bmp", "redFlower.bmp", "roses.bmp", "whiteFlower.bmp"}));
+  Form1& f = TheForm1();
+  EXPECT_FALSE(f.YellowSheet());
+  EXPECT_FALSE(f.RedSheet());
+  EXPECT_FALSE(f.RoseSheet());
+  EXPECT_FALSE(f.WhiteSheet());
+  EXPECT_TRUE(f.YellowFlowers().empty() && f.Roses().empty());
+
+  // A missing roses.bmp does no harm when there are no roses; a negative
+  // count skips its kind here too (the frame loop refuses it later).
+  EXPECT_TRUE(SetUpWith(Counts("2", "2", "0", "2"), {"roses.bmp"}));
+  EXPECT_TRUE(SetUpWith(Counts("2", "2", "-1", "2"), {"roses.bmp"}));
+  EXPECT_FALSE(TheForm1().RoseSheet());
+}
+
+TEST_F(SetUpTest, EveryMissingPictureEndsTheShow) {
+  for (const char* file : {"lawn.bmp", "logo.bmp", "tractor.bmp", "blank.bmp", "yellowFlower.bmp",
+                           "redFlower.bmp", "roses.bmp", "whiteFlower.bmp"}) {
+    SCOPED_TRACE(file);
+    EXPECT_FALSE(SetUpWith(Counts("1", "1", "1", "1"), {file}));
+  }
+  // Also with no flowers at all, the lawn, logo, tractor and strip are needed.
+  for (const char* file : {"lawn.bmp", "logo.bmp", "tractor.bmp", "blank.bmp"}) {
+    SCOPED_TRACE(file);
+    EXPECT_FALSE(SetUpWith(Counts("0", "0", "0", "0"), {file}));
+  }
+}
+
+TEST_F(SetUpTest, AnUnreadablePictureEndsTheShow) {
+  MakeProgramFolder(1, 1, 1, 1);
+  const std::string data = Module1::DataFolderPath();
+  for (const char* file : {"lawn.bmp", "roses.bmp"}) {
+    SCOPED_TRACE(file);
+    std::vector<std::uint8_t> good;
+    ASSERT_TRUE(plat::ReadFileBytes(data + file, good));
+    std::vector<std::uint8_t> cut(good.begin(), good.begin() + 30);
+    ASSERT_TRUE(plat::WriteFileBytes(data + file, cut));
+    messages_.clear();
+    EXPECT_FALSE(NewStage().SetUpForTest());
+    EXPECT_EQ(messages_.size(), 1u);
+    ASSERT_TRUE(plat::WriteFileBytes(data + file, good));
+  }
+  messages_.clear();
+  EXPECT_TRUE(NewStage().SetUpForTest());
+}
+
+TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
+  ScreenSize(200, 150);
+  ASSERT_TRUE(SetUpWith(Counts("10", "10", "10", "10")));
+  Form1& f = TheForm1();
+
+  // The window covers the screen, maximised; the timer runs.
+  EXPECT_EQ(f.GetBorderStyle(), forms::BorderStyle::None);
+  EXPECT_EQ(f.GetWindowState(), forms::WindowState::Maximized);
+  EXPECT_EQ(f.Width(), forms::Screen::Width());
+  EXPECT_EQ(f.Height(), forms::Screen::Height());
+  EXPECT_TRUE(f.TimerChMode.Enabled());
+  EXPECT_EQ(f.TimerChMode.Interval(), 60000);
+  EXPECT_EQ(f.Mode(), 0);
+
+  // Every flower active at cell 0, somewhere in 0..200 x 0..150 (edges
+  // included); the positions differ.
+  std::set<std::pair<int, int>> places;
+  for (const Form1::Sprites* kind :
+       {&f.YellowFlowers(), &f.RedFlowers(), &f.Roses(), &f.WhiteFlowers()}) {
+    ASSERT_EQ(kind->size(), 11u);
+    EXPECT_EQ((*kind)[0], nullptr);
+    for (std::size_t i = 1; i < kind->size(); ++i) {
+      const cSprite& s = *(*kind)[i];
+      EXPECT_TRUE(s.Active());
+      EXPECT_EQ(s.Cell(), 0);
+      EXPECT_EQ(s.Width(), stagetest::kCellW);
+      EXPECT_GE(s.X(), 0);
+      EXPECT_LE(s.X(), 200);
+      EXPECT_GE(s.Y(), 0);
+      EXPECT_LE(s.Y(), 150);
+      places.insert({s.X(), s.Y()});
+    }
+  }
+  EXPECT_GT(places.size(), 36u);
+  EXPECT_TRUE(f.Tractor()->Active());
+  EXPECT_TRUE(f.Blank()->Active());
+  EXPECT_EQ(f.Tractor()->Width(), stagetest::kTractorW);
+  EXPECT_EQ(f.Blank()->Height(), stagetest::kBlankH);
+  EXPECT_EQ(f.Logo()->Width(), stagetest::kLogoW);
+
+  // Both bitmaps are the plain lawn, tiled from the top-left corner.
+  ASSERT_NE(f.Stage(), nullptr);
+  ASSERT_NE(f.Lawn(), nullptr);
+  EXPECT_EQ(f.Stage()->Width(), 200);
+  EXPECT_EQ(f.Stage()->Height(), 150);
+  const plat::Image lawn = stagetest::TiledLawn(200, 150);
+  EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Stage()->hDC(), 0, 0, 200, 150)),
+            "");
+  EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Lawn()->hDC(), 0, 0, 200, 150)), "");
+}
+
+TEST_F(SetUpTest, PlantingsFollowTheClock) {
+  // The same clock gives the same garden; another time of day another one.
+  auto places = [&](float timeOfDay) {
+    plat::SetVirtualClockStart(10000000, timeOfDay);
+    stage::ShowRandom() = stage::RandomGenerator();
+    EXPECT_TRUE(NewStage().SetUpForTest());
+    std::vector<std::pair<int, int>> p;
+    for (std::size_t i = 1; i < TheForm1().YellowFlowers().size(); ++i)
+      p.emplace_back(TheForm1().YellowFlowers()[i]->X(), TheForm1().YellowFlowers()[i]->Y());
+    return p;
+  };
+  MakeProgramFolder(5, 0, 0, 0);
+  const auto a = places(43200.0f);
+  EXPECT_EQ(places(43200.0f), a);
+  EXPECT_NE(places(43201.0f), a);
+}
+
+}  // namespace

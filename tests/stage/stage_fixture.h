@@ -1,0 +1,82 @@
+// What the stage tests share: a program folder of their own with a settings
+// file and pictures made here (sizes and colours the tests know), a small
+// screen, the deterministic clock, and the warning and the end of the show
+// caught instead of shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+#include "saver/stage/form1.h"
+#include "saver/stage/run_options.h"
+
+namespace stagetest {
+
+// Geometry of the test pictures.
+constexpr int kLawnW = 16, kLawnH = 16;
+constexpr int kLogoW = 40, kLogoH = 20;
+constexpr int kCellW = 12, kCellH = 12;
+constexpr int kTractorW = 24, kTractorH = 20;
+constexpr int kBlankW = 6, kBlankH = 20;
+constexpr std::uint32_t kPureGreen = 0x00FF00;  // 0x00RRGGBB, as images hold it
+
+// Kinds in drawing order: 0 yellow, 1 red, 2 rose, 3 white.
+constexpr int kKinds = 4;
+extern const char* const kKindKey[kKinds];
+extern const char* const kKindFile[kKinds];
+extern const int kKindCells[kKinds];
+extern const int kKindPeriod[kKinds];
+
+// The colours of the test pictures (0x00RRGGBB).
+std::uint32_t LawnColour(int x, int y);
+std::uint32_t LogoColour(int x, int y);  // kPureGreen where transparent
+std::uint32_t CellColour(int kind, int cell);
+// A cell's pixel: opaque (CellColour) in its centre 8 x 8, transparent round.
+bool CellOpaque(int x, int y);
+std::uint32_t TractorColour(int cell);
+
+plat::Image LawnPicture();
+plat::Image LogoPicture();
+plat::Image SheetPicture(int kind);
+plat::Image TractorPicture();
+plat::Image BlankPicture();
+
+// The plain lawn over w x h, and the logo drawn over it at (lx, ly).
+plat::Image TiledLawn(int w, int h);
+void DrawLogoModel(plat::Image& img, int lx, int ly);
+
+// Pixels of a DC (0x00RRGGBB).
+plat::Image Read(win::HDC dc, int x, int y, int w, int h);
+// Where two images differ first ("" when they are the same).
+std::string FirstDifference(const plat::Image& expected, const plat::Image& actual);
+
+class StageTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The settings file's flower section, and which pictures to leave out.
+  void MakeProgramFolder(const std::map<std::string, std::string>& counts,
+                         const std::vector<std::string>& leaveOut = {});
+  void MakeProgramFolder(int yellow, int red, int rose, int white);
+  // Copies the committed pictures of data/ instead of the test pictures.
+  bool UseCommittedPictures();
+  // The screen the stage covers, pixels.
+  void ScreenSize(int w, int h);
+
+  Form1& NewStage(const stage::RunOptions& options = {});
+  // Loads the stage as a show starts it; true when the show ended.
+  bool RunShow(Form1& form);
+
+  std::string folder_;
+  std::vector<std::string> messages_;
+  std::vector<std::string> captions_;
+  int screenW_ = 320, screenH_ = 240;
+};
+
+}  // namespace stagetest
