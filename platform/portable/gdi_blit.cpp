@@ -152,14 +152,17 @@ void RowMonoToColour(std::uint32_t* d, const std::uint8_t* srow, int sbit, int n
     const std::uint32_t bit = (srow[b >> 3] >> (7 - (b & 7))) & 1u;
     d[k] = Px(op, text ^ (diff & (0u - bit)), d[k]);
   };
-  for (; i < n && ((sbit + i) & 7) != 0; ++i) one(i);
 #ifdef TAMAREL_GDI_SSE2
   const __m128i vText = _mm_set1_epi32(static_cast<int>(text));
   const __m128i vDiff = _mm_set1_epi32(static_cast<int>(diff));
   const __m128i hi = _mm_set_epi32(0x10, 0x20, 0x40, 0x80);
   const __m128i lo = _mm_set_epi32(0x01, 0x02, 0x04, 0x08);
   for (; i + 8 <= n; i += 8) {
-    const __m128i b = _mm_set1_epi32(srow[(sbit + i) >> 3]);
+    // Eight source bits from any bit position (both bytes lie in the row).
+    const int at = sbit + i, shift = at & 7;
+    unsigned bits = srow[at >> 3];
+    if (shift) bits = (((bits << 8) | srow[(at >> 3) + 1]) >> (8 - shift)) & 0xFF;
+    const __m128i b = _mm_set1_epi32(static_cast<int>(bits));
     const __m128i m0 = _mm_cmpeq_epi32(_mm_and_si128(b, hi), hi);
     const __m128i m1 = _mm_cmpeq_epi32(_mm_and_si128(b, lo), lo);
     const __m128i c0 = _mm_xor_si128(vText, _mm_and_si128(vDiff, m0));
@@ -303,6 +306,22 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
 
   WithOp(r, [&](const auto& op) {
     using Op = std::decay_t<decltype(op)>;
+    // The common small transfer into colour (a sprite's cell): one piece
+    // per row, row addresses stepped rather than recomputed.
+    if (dst.bpp == 32 && src && !same && n <= kChunk) {
+      std::uint8_t* d = dst.bits + dst.stride * dy0 + std::ptrdiff_t{4} * dx0;
+      if (src->bpp == 32) {
+        const std::uint8_t* s = src->bits + src->stride * sy0 + std::ptrdiff_t{4} * sx0;
+        for (int j = 0; j < rows; ++j, d += dst.stride, s += src->stride)
+          RowColour(reinterpret_cast<std::uint32_t*>(d), reinterpret_cast<const std::uint32_t*>(s),
+                    n, op);
+      } else {
+        const std::uint8_t* s = src->bits + src->stride * sy0;
+        for (int j = 0; j < rows; ++j, d += dst.stride, s += src->stride)
+          RowMonoToColour(reinterpret_cast<std::uint32_t*>(d), s, sx0, n, dstBk, dstText, op);
+      }
+      return;
+    }
     for (int jj = 0; jj < rows; ++jj) {
       const int j = upward ? rows - 1 - jj : jj;
       const int dy = dy0 + j, sy = sy0 + j;
