@@ -1,0 +1,243 @@
+// What the committed pictures must be for the show and the dialog: sizes,
+// cells, the transparent colour, a seamless lawn, the pace of a mowing pass.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "pictures/picture_files.h"
+#include "platform/image.h"
+#include "support/test_util.h"
+
+namespace {
+
+using pictest::Bitmap;
+
+#define SKIP_ON_WINDOWS() \
+  if (testutil::OnWindows()) GTEST_SKIP() << "checked by the Linux build"
+
+Bitmap Load(const std::string& file) {
+  Bitmap bm;
+  std::string why;
+  EXPECT_TRUE(
+      pictest::ParseBmp24(pictest::ReadBytes(testutil::Join(testutil::SourceDir(), file)), bm, why))
+      << file << ": " << why;
+  return bm;
+}
+
+struct Sheet {
+  const char* file;
+  int cells;
+};
+const Sheet kFlowerSheets[] = {{"data/yellowFlower.bmp", 11},
+                               {"data/redFlower.bmp", 11},
+                               {"data/roses.bmp", 10},
+                               {"data/whiteFlower.bmp", 11}};
+
+TEST(Sheets, AreOneRowOfWholeCellsOfFlowerSize) {
+  SKIP_ON_WINDOWS();
+  for (const Sheet& s : kFlowerSheets) {
+    SCOPED_TRACE(s.file);
+    const Bitmap bm = Load(s.file);
+    ASSERT_GT(bm.w, 0);
+    EXPECT_EQ(bm.w % s.cells, 0);
+    const int cw = bm.w / s.cells;
+    EXPECT_GE(cw, 40);
+    EXPECT_LE(cw, 64);
+    EXPECT_GE(bm.h, 60);
+    EXPECT_LE(bm.h, 90);
+    for (int cell = 0; cell < s.cells; ++cell) {
+      // Every stage shows something, and the plant stands on the bottom edge.
+      int opaque = 0, onGround = 0;
+      for (int y = 0; y < bm.h; ++y)
+        for (int x = cell * cw; x < (cell + 1) * cw; ++x)
+          if (!(bm.At(x, y) == pictest::kKey)) {
+            ++opaque;
+            if (y >= bm.h - 3) ++onGround;
+          }
+      EXPECT_GT(opaque, 6) << "cell " << cell + 1;
+      EXPECT_GT(onGround, 0) << "cell " << cell + 1;
+    }
+    // A plant grows: the last cell covers far more than the first.
+    auto covered = [&](int cell) {
+      int n = 0;
+      for (int y = 0; y < bm.h; ++y)
+        for (int x = cell * cw; x < (cell + 1) * cw; ++x) n += !(bm.At(x, y) == pictest::kKey);
+      return n;
+    };
+    EXPECT_GT(covered(s.cells - 1), 8 * covered(0));
+  }
+  const Bitmap tractor = Load("data/tractor.bmp");
+  EXPECT_EQ(tractor.w % 6, 0);
+  // The wheels turn: no two neighbouring cells are alike.
+  const int tw = tractor.w / 6;
+  for (int cell = 0; cell < 6; ++cell) {
+    int differ = 0;
+    const int next = (cell + 1) % 6;
+    for (int y = 0; y < tractor.h; ++y)
+      for (int x = 0; x < tw; ++x)
+        differ += !(tractor.At(cell * tw + x, y) == tractor.At(next * tw + x, y));
+    EXPECT_GT(differ, 50) << "cells " << cell + 1 << " and " << next + 1;
+  }
+}
+
+TEST(Sheets, TransparentColourIsExactAndNothingElseNearIt) {
+  SKIP_ON_WINDOWS();
+  for (const char* file :
+       {"data/yellowFlower.bmp", "data/redFlower.bmp", "data/roses.bmp", "data/whiteFlower.bmp",
+        "data/tractor.bmp", "data/blank.bmp", "data/logo.bmp"}) {
+    SCOPED_TRACE(file);
+    const Bitmap bm = Load(file);
+    int key = 0, nearKey = 0;
+    for (const auto& p : bm.px) {
+      if (p == pictest::kKey)
+        ++key;
+      else if (pictest::NearKey(p))
+        ++nearKey;
+    }
+    EXPECT_EQ(nearKey, 0) << "pixels that look like the transparent green";
+    EXPECT_GT(key, 0) << "a sprite needs transparent pixels";
+    // The four corners of the sheet are transparent: no sprite is a box.
+    EXPECT_EQ(bm.At(0, 0), pictest::kKey);
+    EXPECT_EQ(bm.At(bm.w - 1, 0), pictest::kKey);
+  }
+}
+
+TEST(Sheets, LogoAndStripFitTheStage) {
+  SKIP_ON_WINDOWS();
+  const Bitmap logo = Load("data/logo.bmp");
+  EXPECT_GE(logo.w, 120);
+  EXPECT_LE(logo.w, 320);
+  EXPECT_LE(logo.h, 90);
+  // The name is written in light letters: many bright opaque pixels.
+  int light = 0;
+  for (const auto& p : logo.px)
+    if (!(p == pictest::kKey) && p.r > 200 && p.g > 180) ++light;
+  EXPECT_GT(light, logo.w * logo.h / 10);
+  // The strip is drawn onto the clean lawn at every 2-pixel step of its way,
+  // so an opaque pixel would become a line across the screen.
+  const Bitmap blank = Load("data/blank.bmp");
+  for (const auto& p : blank.px) ASSERT_EQ(p, pictest::kKey);
+}
+
+TEST(Lawn, IsTexturedGrassThatTilesWithoutSeams) {
+  SKIP_ON_WINDOWS();
+  const Bitmap lawn = Load("data/lawn.bmp");
+  ASSERT_GE(lawn.w, 64);
+  ASSERT_GE(lawn.h, 64);
+  auto diff = [](const pictest::Rgb& a, const pictest::Rgb& b) {
+    return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+  };
+  double r = 0, g = 0, b = 0;
+  for (const auto& p : lawn.px) {
+    EXPECT_FALSE(pictest::NearKey(p));
+    r += p.r;
+    g += p.g;
+    b += p.b;
+  }
+  EXPECT_GT(g, 1.3 * r) << "green grass";
+  EXPECT_GT(g, 1.3 * b);
+  // Horizontal: the step from the last column to the first (where two tiles
+  // meet) against the steps between neighbouring columns inside the tile.
+  double inside = 0, seam = 0;
+  for (int y = 0; y < lawn.h; ++y) {
+    seam += diff(lawn.At(lawn.w - 1, y), lawn.At(0, y));
+    for (int x = 1; x < lawn.w; ++x) inside += diff(lawn.At(x - 1, y), lawn.At(x, y));
+  }
+  inside /= lawn.w - 1;
+  EXPECT_GT(inside / lawn.h, 6.0) << "a texture, not a flat colour";
+  EXPECT_LT(seam, 1.25 * inside);
+  // Vertical likewise.
+  inside = seam = 0;
+  for (int x = 0; x < lawn.w; ++x) {
+    seam += diff(lawn.At(x, lawn.h - 1), lawn.At(x, 0));
+    for (int y = 1; y < lawn.h; ++y) inside += diff(lawn.At(x, y - 1), lawn.At(x, y));
+  }
+  inside /= lawn.h - 1;
+  EXPECT_LT(seam, 1.25 * inside);
+}
+
+TEST(Mowing, APassAt1920x1080TakesAFewMinutes) {
+  SKIP_ON_WINDOWS();
+  const Bitmap tractor = Load("data/tractor.bmp"), blank = Load("data/blank.bmp");
+  const int tw = tractor.w / 6, th = tractor.h, bw = blank.w, bh = blank.h;
+  // The strip trails the tractor's bottom edge and must lie under it.
+  EXPECT_LE(bh, th);
+  const int rows = 1080 / bh + 1;
+  int k = 0;
+  while (2 * k <= 1920 + 10 + tw + bw) ++k;
+  const double seconds = static_cast<double>(rows) * k / 64.0;
+  EXPECT_GT(seconds, 120);
+  EXPECT_LT(seconds, 300);
+}
+
+struct Resource {
+  const char* file;
+  int w, h;
+};
+const Resource kResources[] = {
+    {"saver/resources/banner.bmp", 228, 91},    {"saver/resources/icon_yellow.bmp", 21, 19},
+    {"saver/resources/icon_red.bmp", 22, 21},   {"saver/resources/icon_rose.bmp", 18, 21},
+    {"saver/resources/icon_white.bmp", 22, 20}, {"saver/resources/website_button.bmp", 102, 17},
+    {"saver/resources/form_icon.bmp", 32, 32},  {"saver/resources/preview.bmp", 151, 119},
+    {"mailer/resources/form_icon.bmp", 32, 32}};
+
+TEST(Resources, HaveTheSizesTheFormsExpectAndNoKeyGreen) {
+  SKIP_ON_WINDOWS();
+  for (const Resource& r : kResources) {
+    SCOPED_TRACE(r.file);
+    const Bitmap bm = Load(r.file);
+    EXPECT_EQ(bm.w, r.w);
+    EXPECT_EQ(bm.h, r.h);
+    for (const auto& p : bm.px) ASSERT_FALSE(pictest::NearKey(p));
+  }
+  // The preview: flower heads on white; the dialog's pictures on white too.
+  const Bitmap preview = Load("saver/resources/preview.bmp");
+  EXPECT_EQ(preview.At(0, 0), (pictest::Rgb{255, 255, 255, 255}));
+  EXPECT_EQ(preview.At(150, 118), (pictest::Rgb{255, 255, 255, 255}));
+}
+
+TEST(Resources, IconFilesHoldAlphaImagesOfBothSizes) {
+  SKIP_ON_WINDOWS();
+  for (const char* file : {"saver/resources/tamarel.ico", "mailer/resources/pellmar.ico"}) {
+    SCOPED_TRACE(file);
+    std::vector<Bitmap> images;
+    std::string why;
+    ASSERT_TRUE(pictest::ParseIco32(pictest::ReadBytes(testutil::Join(testutil::SourceDir(), file)),
+                                    images, why))
+        << why;
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[0].w, 32);
+    EXPECT_EQ(images[1].w, 16);
+    for (const Bitmap& bm : images) {
+      EXPECT_EQ(bm.w, bm.h);
+      EXPECT_EQ(bm.At(0, 0).a, 0) << "corners clear";
+      int solid = 0;
+      for (const auto& p : bm.px) solid += p.a == 255;
+      EXPECT_GT(solid, bm.w * bm.h / 3);
+    }
+  }
+}
+
+TEST(Resources, OurDecoderReadsEveryPictureAsWritten) {
+  SKIP_ON_WINDOWS();
+  for (const std::string& file : pictest::AllPictureFiles()) {
+    if (file.size() < 4 || file.substr(file.size() - 4) != ".bmp") continue;
+    SCOPED_TRACE(file);
+    const auto bytes = pictest::ReadBytes(testutil::Join(testutil::SourceDir(), file));
+    const Bitmap bm = Load(file);
+    plat::Image img;
+    ASSERT_TRUE(plat::DecodeBmp(bytes.data(), bytes.size(), img));
+    ASSERT_EQ(img.width, bm.w);
+    ASSERT_EQ(img.height, bm.h);
+    for (int y = 0; y < bm.h; ++y)
+      for (int x = 0; x < bm.w; ++x) {
+        const auto& p = bm.At(x, y);
+        ASSERT_EQ(img.at(x, y) & 0xFFFFFF, (static_cast<std::uint32_t>(p.r) << 16) |
+                                               (static_cast<std::uint32_t>(p.g) << 8) | p.b)
+            << x << "," << y;
+      }
+  }
+}
+
+}  // namespace
