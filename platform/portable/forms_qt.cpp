@@ -268,7 +268,9 @@ void FormWindow::moveEvent(QMoveEvent* e) {
   QWidget::moveEvent(e);
   QtForm* qf = owner_.get();
   if (!qf->form || qf->hostWindow != 0) return;
-  const QPoint p = frameGeometry().topLeft();
+  // pos() is the frame's corner; frameGeometry() can lag behind the margins
+  // in the move event of a first showing.
+  const QPoint p = pos();
   qf->form->NativeMoved(static_cast<float>(p.x()) * Screen::TwipsPerPixelX(),
                         static_cast<float>(p.y()) * Screen::TwipsPerPixelY());
 }

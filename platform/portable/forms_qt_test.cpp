@@ -69,6 +69,8 @@ void ClickScrollTrough(VScrollBar& bar, bool above) {
 void ClickButton(CommandButton& button) {
   auto* b = static_cast<QPushButton*>(WidgetOf(button));
   if (!b) return;
+  // A mouse click gives the button the focus first, as on Windows.
+  if (b->isEnabled()) b->setFocus(Qt::MouseFocusReason);
   b->click();  // nothing when disabled
   DoEvents();
 }
