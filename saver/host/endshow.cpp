@@ -50,8 +50,8 @@ void ResumeShow() {
 }
 
 // Step 6 of EndShow: the mailer invitation's chance, after the stage is
-// gone and before the program ends. Nothing is offered yet.
-void OfferMailerInvitation() {}
+// gone and before the program ends.
+void OfferMailerInvitation() { OfferMailer(); }
 
 }  // namespace
 

@@ -68,6 +68,9 @@ std::string MissingFilesText();
 void ShowPreview();
 bool MailerInviteDue();
 bool IsConnected();
+// Step 6 of EndShow: when the invitation is due and the computer is online,
+// starts the mailer and records that it was offered.
+void OfferMailer();
 std::int32_t ShellOpen(const std::string& address);
 
 }  // namespace Module1
