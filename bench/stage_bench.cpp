@@ -46,7 +46,8 @@ plat::Image Sheet(int cellW, int cellH, int cells, std::uint32_t colour) {
       for (int x = 0; x < cellW; ++x) {
         const int dx = x - cellW / 2, dy = y - cellH / 2;
         const int r = (c + 3) * cellW / (2 * (cells + 3));
-        if (dx * dx + dy * dy < r * r) img.at(c * cellW + x, y) = colour + static_cast<std::uint32_t>(c);
+        if (dx * dx + dy * dy < r * r)
+          img.at(c * cellW + x, y) = colour + static_cast<std::uint32_t>(c);
       }
   return img;
 }
@@ -63,8 +64,8 @@ std::string MakeProgramFolder() {
                             std::vector<std::uint8_t>(ini.begin(), ini.end())))
     return "";
   const fs::path source = fs::path(__FILE__).parent_path().parent_path() / "data";
-  const char* names[] = {"lawn.bmp",        "logo.bmp",    "yellowFlower.bmp", "redFlower.bmp",
-                         "roses.bmp",       "whiteFlower.bmp", "tractor.bmp",  "blank.bmp"};
+  const char* names[] = {"lawn.bmp",  "logo.bmp",        "yellowFlower.bmp", "redFlower.bmp",
+                         "roses.bmp", "whiteFlower.bmp", "tractor.bmp",      "blank.bmp"};
   bool all = true;
   for (const char* n : names) all = all && fs::exists(source / n);
   if (all) {

@@ -158,8 +158,7 @@ void Form2::Form_Unload(int& cancel) {
   const std::string file = Module1::IniFilePath();
   for (int i = 0; i < kKinds; ++i) {
     try {
-      win::WritePrivateProfileStringA(kSection, Kinds(i).key, Kinds(i).count.c_str(),
-                                      file.c_str());
+      win::WritePrivateProfileStringA(kSection, Kinds(i).key, Kinds(i).count.c_str(), file.c_str());
     } catch (const std::exception&) {
     }
   }

@@ -82,7 +82,10 @@ TEST_F(GrowthTest, TheCycleOfEveryKind) {
       if (frame > 1 && (frame - 1) % p == 0) ++step;
       ASSERT_EQ(s.Cell(), CellAfterStep(step, n)) << "frame " << frame;
       if (s.Cell() == 1 && visibleAt == 0) visibleAt = frame;
-      ASSERT_EQ(StageEntry(f, kind, 1), step == 0 ? 0 : s.Cell() == 0 ? 1 : s.Cell() + 1) << "frame " << frame;
+      ASSERT_EQ(StageEntry(f, kind, 1), step == 0       ? 0
+                                        : s.Cell() == 0 ? 1
+                                                        : s.Cell() + 1)
+          << "frame " << frame;
       if (s.X() != x || s.Y() != y) {
         replantSteps.push_back(step);
         ++replants;
