@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The preview end to end, as the system starts it with the handle of a
+# window of another program:
+#   linux: "Tamarel /p ID" paints the preview picture unscaled at (0, 0) of
+#          that X window, 160 x 120 and no more, and ends with status 0;
+#   win64: "Tamarel.scr /p HWND" with a window of another process ends by
+#          itself with status 0 (under Wine one process's drawing does not
+#          show in another's window);
+#   both:  "/p" alone ends at once with status 0; the settings file is not
+#          touched.
+#   tests/e2e/preview.sh linux|win64 DIST_FOLDER
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
+target=${1:?linux or win64}
+dist=${2:?dist folder}
+dist=$(cd "$dist" && pwd)
+bad=0
+fail() { echo "preview-$target: $*"; bad=1; }
+
+tmp=$(mktemp -d /tmp/tamarel-preview.XXXXXX)
+cp -r "$dist" "$tmp/dist"
+case $target in
+  linux) prog=$tmp/dist/Tamarel ;;
+  win64)
+    prog=$tmp/dist/Tamarel.scr
+    export WINEPREFIX=$ROOT/build/wine-e2e-preview
+    wine_env
+    ;;
+  *) echo "unknown target $target" >&2; exit 2 ;;
+esac
+[ -e "$prog" ] || { echo "preview-$target: $prog missing"; exit 1; }
+
+pids=()
+cleanup() {
+  for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
+  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
+  stop_xvfb
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+start_xvfb 640x480x24
+
+# The other program's window.
+if [ "$target" = win64 ]; then
+  x86_64-w64-mingw32-gcc -O1 -o "$tmp/xwindow.exe" "$ROOT/tests/e2e/xwindow.c" -lgdi32 ||
+    { echo "preview-$target: cannot build the window helper"; exit 1; }
+  [ -d "$WINEPREFIX" ] || wine_fresh_prefix
+else
+  cc -O1 -o "$tmp/xwindow" "$ROOT/tests/e2e/xwindow.c" -lX11 ||
+    { echo "preview-$target: cannot build the window helper"; exit 1; }
+fi
+
+run() {  # run ARGS...: the screen saver in the background; sets PID
+  if [ "$target" = win64 ]; then
+    "$WINE" "$prog" "$@" >/dev/null 2>&1 &
+  else
+    "$prog" "$@" >/dev/null 2>&1 &
+  fi
+  PID=$!
+  pids+=("$PID")
+}
+
+wait_exit() {  # wait_exit PID SECONDS: true when it ended in time; sets RC
+  local pid=$1 secs=$2
+  for _ in $(seq $((secs * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" 2>/dev/null
+      RC=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+ini_before=$(cat "$tmp/dist/ovinflowers.ini")
+
+# 1. Too short a text: the end, at once.
+run /p
+if wait_exit "$PID" 30; then
+  [ "$RC" = 0 ] || fail "/p alone ended with status $RC"
+else
+  fail "/p alone did not end"
+fi
+
+# 2. The preview into the other program's window.
+if [ "$target" = win64 ]; then
+  "$WINE" "$tmp/xwindow.exe" show 200 150 "Z:$tmp/handle" >/dev/null 2>&1 &
+else
+  "$tmp/xwindow" show 200 150 "$tmp/handle" &
+fi
+pids+=($!)
+for _ in $(seq 300); do [ -s "$tmp/handle" ] && break; sleep 0.1; done
+handle=$(cat "$tmp/handle" 2>/dev/null)
+if [ -z "$handle" ]; then
+  fail "the window helper showed no window"
+else
+  run /p "$handle"
+  if wait_exit "$PID" 30; then
+    [ "$RC" = 0 ] || fail "/p $handle ended with status $RC"
+  else
+    fail "/p $handle did not end by itself"
+  fi
+  if [ "$target" = linux ]; then
+    info=$(xwininfo -id "$handle")
+    x=$(echo "$info" | awk '/Absolute upper-left X:/ {print $4}')
+    y=$(echo "$info" | awk '/Absolute upper-left Y:/ {print $4}')
+    import -window root "$tmp/shot.png"
+    convert "$tmp/shot.png" -crop "151x119+$x+$y" +repage "$tmp/picture.png"
+    diff=$(compare -metric AE "$tmp/picture.png" "$ROOT/saver/resources/preview.bmp" null: 2>&1)
+    [ "$diff" = 0 ] || fail "the window does not show the preview picture at its corner ($diff pixels differ)"
+    # Right of 160 and below 120 the window keeps its black.
+    right=$(convert "$tmp/shot.png" -crop "40x150+$((x + 160))+$y" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
+    below=$(convert "$tmp/shot.png" -crop "200x30+$x+$((y + 120))" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
+    [ "$right" = 0 ] || fail "the preview drew right of 160 pixels"
+    [ "$below" = 0 ] || fail "the preview drew below 120 pixels"
+    [ -n "${PREVIEW_SHOT:-}" ] && cp "$tmp/shot.png" "$PREVIEW_SHOT"
+  fi
+fi
+
+[ "$(cat "$tmp/dist/ovinflowers.ini")" = "$ini_before" ] || fail "the preview changed the settings file"
+
+[ $bad = 0 ] && echo "preview-$target: passed"
+exit $bad

@@ -1,0 +1,112 @@
+/* A window of another program, for the end-to-end tests of the preview and
+ * the settings dialog.
+ *   xwindow show WIDTH HEIGHT FILE   makes a black top-level window of that
+ *                                    client size, writes its handle (decimal)
+ *                                    to FILE once it is on the screen, and
+ *                                    stays until it is killed
+ *   xwindow close ID                 asks window ID to close, as a window
+ *                                    manager's close box or Alt+F4 does
+ *                                    (X only)
+ * Built by the scripts: cc xwindow.c -lX11 on Linux, the mingw-w64 compiler
+ * for Windows. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static int write_handle(const char *file, unsigned long id) {
+  char tmp[4096];
+  FILE *f;
+  snprintf(tmp, sizeof tmp, "%s.tmp", file);
+  f = fopen(tmp, "w");
+  if (!f) return 1;
+  fprintf(f, "%lu\n", id);
+  if (fclose(f) != 0) return 1;
+  return rename(tmp, file) == 0 ? 0 : 1;
+}
+
+#ifdef _WIN32
+#include <windows.h>
+
+static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(h, m, w, l);
+}
+
+int main(int argc, char **argv) {
+  WNDCLASSA wc;
+  RECT r;
+  HWND h;
+  MSG msg;
+  if (argc != 5 || strcmp(argv[1], "show") != 0) {
+    fprintf(stderr, "usage: xwindow show WIDTH HEIGHT FILE\n");
+    return 2;
+  }
+  memset(&wc, 0, sizeof wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(NULL);
+  wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  wc.lpszClassName = "xwindow";
+  RegisterClassA(&wc);
+  r.left = 0;
+  r.top = 0;
+  r.right = atoi(argv[2]);
+  r.bottom = atoi(argv[3]);
+  AdjustWindowRect(&r, WS_POPUP, FALSE);
+  h = CreateWindowA("xwindow", "preview area", WS_POPUP | WS_VISIBLE, 40, 40, r.right - r.left,
+                    r.bottom - r.top, NULL, NULL, wc.hInstance, NULL);
+  if (!h) return 1;
+  UpdateWindow(h);
+  /* The handle as the system passes it on a command line: 32 bits. */
+  if (write_handle(argv[4], (unsigned long)(unsigned)(LONG_PTR)h) != 0) return 1;
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+#else
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+int main(int argc, char **argv) {
+  Display *d = XOpenDisplay(NULL);
+  if (!d) {
+    fprintf(stderr, "xwindow: no display\n");
+    return 1;
+  }
+  if (argc == 3 && strcmp(argv[1], "close") == 0) {
+    XEvent e;
+    memset(&e, 0, sizeof e);
+    e.xclient.type = ClientMessage;
+    e.xclient.window = (Window)strtoul(argv[2], NULL, 0);
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+    XSync(d, False);
+    XCloseDisplay(d);
+    return 0;
+  }
+  if (argc == 5 && strcmp(argv[1], "show") == 0) {
+    const int s = DefaultScreen(d);
+    XEvent e;
+    Window w = XCreateSimpleWindow(d, RootWindow(d, s), 40, 40, (unsigned)atoi(argv[2]),
+                                   (unsigned)atoi(argv[3]), 0, BlackPixel(d, s), BlackPixel(d, s));
+    XStoreName(d, w, "preview area");
+    XSelectInput(d, w, StructureNotifyMask);
+    XMapWindow(d, w);
+    do XNextEvent(d, &e);
+    while (e.type != MapNotify);
+    XSync(d, False);
+    if (write_handle(argv[4], (unsigned long)w) != 0) return 1;
+    for (;;) XNextEvent(d, &e);
+  }
+  fprintf(stderr, "usage: xwindow show WIDTH HEIGHT FILE | xwindow close ID\n");
+  return 2;
+}
+#endif
