@@ -7,6 +7,10 @@
  *   xwindow close ID                 asks window ID to close, as a window
  *                                    manager's close box or Alt+F4 does
  *                                    (X only)
+ *   xwindow client TITLE             prints the client area of the window
+ *                                    of that title on the screen: X Y WIDTH
+ *                                    HEIGHT (Windows only; on X the window
+ *                                    is its client area)
  * Built by the scripts: cc xwindow.c -lX11 on Linux, the mingw-w64 compiler
  * for Windows. */
 #include <stdio.h>
@@ -40,8 +44,15 @@ int main(int argc, char **argv) {
   RECT r;
   HWND h;
   MSG msg;
+  if (argc == 3 && strcmp(argv[1], "client") == 0) {
+    POINT origin = {0, 0};
+    h = FindWindowA(NULL, argv[2]);
+    if (!h || !GetClientRect(h, &r) || !ClientToScreen(h, &origin)) return 1;
+    printf("%ld %ld %ld %ld\n", (long)origin.x, (long)origin.y, (long)r.right, (long)r.bottom);
+    return 0;
+  }
   if (argc != 5 || strcmp(argv[1], "show") != 0) {
-    fprintf(stderr, "usage: xwindow show WIDTH HEIGHT FILE\n");
+    fprintf(stderr, "usage: xwindow show WIDTH HEIGHT FILE | xwindow client TITLE\n");
     return 2;
   }
   memset(&wc, 0, sizeof wc);
