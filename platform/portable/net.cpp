@@ -14,7 +14,8 @@ constexpr DWORD kConnectionLan = 0x02;
 constexpr DWORD kConnectionConfigured = 0x40;
 
 // /proc/net/route: Iface Destination Gateway Flags ... Mask ..., hex; the
-// default route has destination 0 and mask 0, and is up (flag 1).
+// default route has destination 0 and mask 0, and is up (flag 1); an
+// "unreachable" or "prohibit" default (flag 0x200) leads nowhere.
 bool DefaultRouteV4() {
   std::ifstream f("/proc/net/route");
   std::string line;
@@ -25,7 +26,7 @@ bool DefaultRouteV4() {
     if (!(in >> iface >> dest >> gw >> flags >> refcnt >> use >> metric >> mask)) continue;
     if (iface == "lo") continue;
     const unsigned long fl = std::stoul(flags, nullptr, 16);
-    if (dest == "00000000" && mask == "00000000" && (fl & 1u)) return true;
+    if (dest == "00000000" && mask == "00000000" && (fl & 1u) && !(fl & 0x200u)) return true;
   }
   return false;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "platform/process.h"
 #include "platform/rules.h"
@@ -23,12 +24,13 @@ void WriteApplicValue(const char* key, const std::string& value) {
 bool MailerInviteDue() {
   // Nothing here may keep a show from ending: a step that fails is passed
   // over and the next one runs.
-  try {
-    const std::string file = IniFilePath();
-    ReadIniValue(kSection, "appcurrent", AppCurrent, file);
-    ReadIniValue(kSection, "appalert", AppAlert, file);
-    ReadIniValue(kSection, "appdisplay", AppDisplay, file);
-  } catch (const std::exception&) {
+  const std::pair<const char*, std::string*> keys[] = {
+      {"appcurrent", &AppCurrent}, {"appalert", &AppAlert}, {"appdisplay", &AppDisplay}};
+  for (const auto& [key, value] : keys) {
+    try {
+      ReadIniValue(kSection, key, *value, IniFilePath());
+    } catch (const std::exception&) {
+    }
   }
 
   if (AppDisplay != "1") return false;
