@@ -206,6 +206,8 @@ struct OpenCase {
   std::vector<std::string> shown;
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.what; }
+
 class Form2OpenTest : public Form2Test, public testing::WithParamInterface<OpenCase> {};
 
 TEST_P(Form2OpenTest, BoxesShowTheStoredCountsAndClosingWritesThemBack) {
@@ -240,6 +242,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {"2.5", "4.5", "11", "-1"},
                  {8, 6, 1, 1},
                  {"2", "4", "9", "9"}},
+        OpenCase{"halves of a position go to the even one, also just past the ends",
+                 "[flowers]\nyellow=3.5\nred=1.5\nrose=0.5\nwhite=10.5\n",
+                 {"3.5", "1.5", "0.5", "10.5"},
+                 {6, 8, 10, 0},
+                 {"4", "2", "0", "10"}},
         OpenCase{"a word, an empty value, a missing key, blanks around a number",
                  "[flowers]\nyellow=some\nred=\nwhite=  6  \n",
                  {"some", "", "", "6"},

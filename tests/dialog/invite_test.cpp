@@ -146,6 +146,8 @@ struct DueCase {
   bool due;
 };
 
+void PrintTo(const DueCase& c, std::ostream* os) { *os << c.what; }
+
 class InviteDueTest : public InviteTest, public testing::WithParamInterface<DueCase> {};
 
 TEST_P(InviteDueTest, DueOrNotAndNothingWritten) {

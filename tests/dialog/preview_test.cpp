@@ -37,10 +37,10 @@ class PreviewTest : public testing::Test {
     forms::SetScreenSizeOverride(0, 0);
     window_.Show();
     for (int i = 0; i < 20; ++i) forms::DoEvents();
-    // A known start: the whole window black.
+    // A known start: the whole window white.
     const win::HDC dc = window_.hDC();
     ASSERT_NE(dc, nullptr);
-    win::BitBlt(dc, 0, 0, kWindowW, kWindowH, nullptr, 0, 0, win::BLACKNESS);
+    win::BitBlt(dc, 0, 0, kWindowW, kWindowH, nullptr, 0, 0, win::WHITENESS);
     forms::DoEvents();
   }
   void TearDown() override {
@@ -83,10 +83,10 @@ class PreviewTest : public testing::Test {
     return "";
   }
 
-  static bool AllBlack(const plat::Image& img, int left, int top) {
+  static bool AllWhite(const plat::Image& img, int left, int top) {
     for (int y = top; y < img.height; ++y)
       for (int x = left; x < img.width; ++x)
-        if ((img.at(x, y) & 0xFFFFFF) != 0) return false;
+        if ((img.at(x, y) & 0xFFFFFF) != 0xFFFFFF) return false;
     return true;
   }
 
@@ -108,15 +108,15 @@ TEST_F(PreviewTest, ThePictureHolderIsThePicturesSize) {
 TEST_F(PreviewTest, ThePictureLandsUnscaledAtTheWindowsCorner) {
   for (const std::string& text : {"/p " + Handle(), "/p:" + Handle(), "/P " + Handle()}) {
     SCOPED_TRACE(text);
-    win::BitBlt(window_.hDC(), 0, 0, kWindowW, kWindowH, nullptr, 0, 0, win::BLACKNESS);
+    win::BitBlt(window_.hDC(), 0, 0, kWindowW, kWindowH, nullptr, 0, 0, win::WHITENESS);
     ASSERT_TRUE(Preview(text));
     const plat::Image shown = Window();
     ASSERT_EQ(shown.width, kWindowW);
     EXPECT_EQ(PictureDifference(shown), "");
-    // 160 x 120 and no more: right of it and below it the window is as it
-    // was.
-    EXPECT_TRUE(AllBlack(shown, 160, 0));
-    EXPECT_TRUE(AllBlack(shown, 0, 120));
+    // Unscaled and nowhere else: beyond the picture holder, whose pixels
+    // end with the picture, the window keeps what it had.
+    EXPECT_TRUE(AllWhite(shown, 151, 0));
+    EXPECT_TRUE(AllWhite(shown, 0, 119));
     EXPECT_FALSE(ThePuzzleForm().IsShown());
   }
 }
@@ -143,7 +143,7 @@ TEST_F(PreviewTest, TooShortATextEndsWithoutDrawing) {
   for (const char* text : {"/p", "/P", "/"}) {
     SCOPED_TRACE(text);
     ASSERT_TRUE(Preview(text));
-    EXPECT_TRUE(AllBlack(Window(), 0, 0));
+    EXPECT_TRUE(AllWhite(Window(), 0, 0));
   }
 }
 
@@ -151,7 +151,7 @@ TEST_F(PreviewTest, LeadingBlanksOrAGoneWindowEndNormally) {
   // Two leading blanks read as handle 0, the whole screen: this window,
   // away from the screen's corner, keeps what it had.
   ASSERT_TRUE(Preview("  /p " + Handle()));
-  EXPECT_TRUE(AllBlack(Window(), 0, 0));
+  EXPECT_TRUE(AllWhite(Window(), 0, 0));
 
   PreviewWindow gone;
   gone.Show();
@@ -160,7 +160,7 @@ TEST_F(PreviewTest, LeadingBlanksOrAGoneWindowEndNormally) {
   gone.Unload();
   forms::DoEvents();
   ASSERT_TRUE(Preview("/p " + handle));
-  EXPECT_TRUE(AllBlack(Window(), 0, 0));
+  EXPECT_TRUE(AllWhite(Window(), 0, 0));
 }
 
 }  // namespace

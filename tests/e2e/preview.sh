@@ -2,7 +2,7 @@
 # The preview end to end, as the system starts it with the handle of a
 # window of another program:
 #   linux: "Tamarel /p ID" paints the preview picture unscaled at (0, 0) of
-#          that X window, 160 x 120 and no more, and ends with status 0;
+#          that X window and nothing beyond it, and ends with status 0;
 #   win64: "Tamarel.scr /p HWND" with a window of another process ends by
 #          itself with status 0 (under Wine one process's drawing does not
 #          show in another's window);
@@ -109,11 +109,11 @@ else
     convert "$tmp/shot.png" -crop "151x119+$x+$y" +repage "$tmp/picture.png"
     diff=$(compare -metric AE "$tmp/picture.png" "$ROOT/saver/resources/preview.bmp" null: 2>&1)
     [ "$diff" = 0 ] || fail "the window does not show the preview picture at its corner ($diff pixels differ)"
-    # Right of 160 and below 120 the window keeps its black.
-    right=$(convert "$tmp/shot.png" -crop "40x150+$((x + 160))+$y" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
-    below=$(convert "$tmp/shot.png" -crop "200x30+$x+$((y + 120))" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
-    [ "$right" = 0 ] || fail "the preview drew right of 160 pixels"
-    [ "$below" = 0 ] || fail "the preview drew below 120 pixels"
+    # Right of the picture and below it the window keeps its black.
+    right=$(convert "$tmp/shot.png" -crop "49x150+$((x + 151))+$y" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
+    below=$(convert "$tmp/shot.png" -crop "200x31+$x+$((y + 119))" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
+    [ "$right" = 0 ] || fail "the preview drew right of the picture"
+    [ "$below" = 0 ] || fail "the preview drew below the picture"
     [ -n "${PREVIEW_SHOT:-}" ] && cp "$tmp/shot.png" "$PREVIEW_SHOT"
   fi
 fi
