@@ -254,6 +254,7 @@ void Form1::PlantAtRandom(cSprite& sprite) {
 void Form1::Form_KeyDown(int keyCode, int shift) {
   (void)keyCode;
   (void)shift;
+  if (m_inputHook) m_inputHook("keydown");
   Module1::EndShow();
 }
 
@@ -262,12 +263,14 @@ void Form1::Form_MouseDown(int button, int shift, float x, float y) {
   (void)shift;
   (void)x;
   (void)y;
+  if (m_inputHook) m_inputHook("mousedown");
   Module1::EndShow();
 }
 
 void Form1::Form_MouseMove(int button, int shift, float x, float y) {
   (void)button;
   (void)shift;
+  if (m_inputHook) m_inputHook("mousemove");
   // Repeated reports of the same place, and the first report of a show,
   // are not movement.
   const float dx = std::fabs(x - static_cast<float>(m_iLastMouseX));

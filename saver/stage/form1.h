@@ -55,6 +55,10 @@ class Form1 : public forms::Form {
   // (1, 2, ...), once its waits are over.
   using FrameHook = std::function<void(Form1& form, std::int64_t frame)>;
   void SetFrameHookForTest(FrameHook hook) { m_frameHook = std::move(hook); }
+  // Runs first in each input handler, with the event's name ("keydown",
+  // "mousedown", "mousemove"): a test program makes a handler fail here.
+  using InputHook = std::function<void(const char* event)>;
+  void SetInputHookForTest(InputHook hook) { m_inputHook = std::move(hook); }
   // Loads the form and builds the scene as Form_Load does, without showing
   // the stage or running the loop; false when the set-up failed (the
   // warning has then been given).
@@ -150,6 +154,7 @@ class Form1 : public forms::Form {
   stage::RunOptions m_options;
   std::int64_t m_lFramesRun = 0;
   FrameHook m_frameHook;
+  InputHook m_inputHook;
   bool m_bSetUpOnly = false;
   bool m_bSetUpDone = false;
 };
