@@ -39,7 +39,15 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-start_xvfb 1024x768x24
+# A display of our own: when another run took the same number a moment
+# earlier, our server has ended, so take the next one.
+for _ in 1 2 3 4 5; do
+  start_xvfb 1024x768x24
+  sleep 0.3
+  kill -0 "$XVFB_PID" 2>/dev/null && break
+  XVFB_FIRST=$((${DISPLAY#:} + 1))
+done
+kill -0 "$XVFB_PID" 2>/dev/null || { echo "dialog-$target: no display of our own"; exit 1; }
 
 # The browser: a probe that notes each address it is given.
 mkdir -p "$tmp/config" "$tmp/data/applications"
@@ -67,9 +75,9 @@ site=${TAMAREL_MAKER_SITE:-$(sed -n 's/^set(TAMAREL_MAKER_SITE "\([^"]*\)".*/\1/
 
 run() {  # run ARGS...: the screen saver in the background; sets PID
   if [ "$target" = win64 ]; then
-    "$WINE" "$prog" "$@" >/dev/null 2>&1 &
+    "$WINE" "$prog" "$@" >>"$tmp/log" 2>&1 &
   else
-    "$prog" "$@" >/dev/null 2>&1 &
+    "$prog" "$@" >>"$tmp/log" 2>&1 &
   fi
   PID=$!
   pids+=("$PID")
@@ -190,5 +198,8 @@ else
   fail "/c opened no window the second time"
 fi
 
+# What the programs printed, on request (E2E_VERBOSE=1), to tell why a step
+# failed.
+[ $bad = 0 ] || [ -z "${E2E_VERBOSE:-}" ] || { [ -s "$tmp/log" ] && sed 's/^/  | /' "$tmp/log" | tail -n 20; }
 [ $bad = 0 ] && echo "dialog-$target: passed"
 exit $bad

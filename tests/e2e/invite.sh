@@ -47,7 +47,15 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-start_xvfb 320x240x24
+# A display of our own: when another run took the same number a moment
+# earlier, our server has ended, so take the next one.
+for _ in 1 2 3 4 5; do
+  start_xvfb 320x240x24
+  sleep 0.3
+  kill -0 "$XVFB_PID" 2>/dev/null && break
+  XVFB_FIRST=$((${DISPLAY#:} + 1))
+done
+kill -0 "$XVFB_PID" 2>/dev/null || { echo "invite-$target: no display of our own"; exit 1; }
 if [ "$target" = win64 ] && [ ! -d "$WINEPREFIX" ]; then wine_fresh_prefix; fi
 # Offline runs start with a fresh Wine server inside their namespace, so the
 # system's view of the network is the namespace's.
@@ -59,9 +67,9 @@ run() {  # run ARGS...: the screen saver in the background; sets PID
   [ "$OFFLINE" = unreachable ] &&
     pre=(unshare -n sh -c 'ip link set lo up && ip route add unreachable default && exec "$@"' sh)
   if [ "$target" = win64 ]; then
-    "${pre[@]}" "$WINE" "$prog" "$@" >/dev/null 2>&1 &
+    "${pre[@]}" "$WINE" "$prog" "$@" >>"$tmp/log" 2>&1 &
   else
-    "${pre[@]}" "$prog" "$@" >/dev/null 2>&1 &
+    "${pre[@]}" "$prog" "$@" >>"$tmp/log" 2>&1 &
   fi
   PID=$!
   pids+=("$PID")
@@ -225,5 +233,8 @@ run /p
 wait_exit "$PID" 30 || fail "/p did not end"
 [ "$(applic)" = "$before" ] || fail "the other modes changed the counters: $(applic)"
 
+# What the programs printed, on request (E2E_VERBOSE=1), to tell why a step
+# failed.
+[ $bad = 0 ] || [ -z "${E2E_VERBOSE:-}" ] || { [ -s "$tmp/log" ] && sed 's/^/  | /' "$tmp/log" | tail -n 20; }
 [ $bad = 0 ] && echo "invite-$target: passed"
 exit $bad
