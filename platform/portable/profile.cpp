@@ -244,6 +244,9 @@ bool Save(const char* path, const Profile& p) {
   const std::string target = RealTarget(path);
   struct stat st {};
   const bool existed = ::stat(target.c_str(), &st) == 0;
+  // The rename below would replace even a file we may not write to; such a
+  // file is refused, as Windows refuses a read-only one.
+  if (existed && ::access(target.c_str(), W_OK) != 0) return false;
   static unsigned counter = 0;
   const std::string tmp =
       target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);

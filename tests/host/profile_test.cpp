@@ -15,6 +15,12 @@
 #include "saver/host/module1.h"
 #include "support/test_util.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using Values = std::map<std::pair<std::string, std::string>, std::string>;
@@ -253,6 +259,31 @@ TEST(SettingsFileLines, ALinkStaysALink) {
   ASSERT_TRUE(win::WritePrivateProfileStringA("s", "k", "2", link.c_str()));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(testutil::ReadText(target), "[s]\nk=2\n");
+}
+
+// Writing goes through a new file renamed over the old one, which would
+// replace even a file the user may not write to. Run as a user without
+// that right (root drops to "nobody" in a child for it).
+TEST(SettingsFileLines, AFileWeMayNotWriteIsLeftAsItIs) {
+  const std::string dir = testutil::MakeTempDir("readonly");
+  const std::string file = testutil::Join(dir, "r.ini");
+  ASSERT_TRUE(testutil::WriteText(file, "[s]\nk=1\n"));
+  // A folder the user may write to, holding a file they may not.
+  ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(3);
+    const bool refused = win::WritePrivateProfileStringA("s", "k", "2", file.c_str()) == 0;
+    ::_exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "written although read-only";
+  EXPECT_EQ(testutil::ReadText(file), "[s]\nk=1\n");
+  ::chmod(file.c_str(), 0644);
 }
 
 #endif
