@@ -9,8 +9,8 @@
 # virtual desktop with a taskbar, the taskbar is hidden while the show runs
 # and visible again after, whatever ended it.
 #   tests/e2e/ending.sh linux|win64 DIST_FOLDER
-# The helpers come from the build that laid out DIST_FOLDER (found by its
-# CMake cache under build/, or named by TAMAREL_E2E_BUILD).
+# The helpers come from the build that laid out DIST_FOLDER (found under
+# build/ by its CMake cache and its program, or named by TAMAREL_E2E_BUILD).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib.sh"
@@ -33,9 +33,13 @@ esac
 build=${TAMAREL_E2E_BUILD:-}
 if [ -z "$build" ]; then
   for cache in "$ROOT"/build/*/CMakeCache.txt; do
+    b=$(dirname "$cache")
     grep -qx "TAMAREL_DIST_DIR:PATH=$dist" "$cache" 2>/dev/null || continue
-    [ -e "$(dirname "$cache")/tests/ending_fault_show$exe" ] || continue
-    build=$(dirname "$cache")
+    # Other builds may share the folder setting: take the one whose program
+    # is the one installed there.
+    cmp -s "$b/saver/$prog_name" "$dist/$prog_name" || continue
+    [ -e "$b/tests/ending_fault_show$exe" ] || continue
+    build=$b
     break
   done
 fi
@@ -56,26 +60,33 @@ rm "$T/nolawn/ovinsoftware/tamarel/lawn.bmp"
 cc -O -o "$T/cursor_probe" "$here/ending/cursor_probe.c" -lXfixes -lX11 ||
   { echo "ending-$target: the cursor probe does not build"; exit 1; }
 
+pids=()
+cleanup() {
+  for p in ${pids[@]+"${pids[@]}"}; do
+    kill $(pgrep -P "$p") "$p" 2>/dev/null
+  done
+  [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null
+  stop_xvfb
+  if [ -n "${TAMAREL_E2E_KEEP:-}" ]; then echo "ending-$target: kept $T"; else rm -rf "$T"; fi
+}
+trap cleanup EXIT
+
 # A display of our own, away from the numbers other scripts start at; when
 # another script took the same number at the same moment, the next one.
 XVFB_FIRST=${XVFB_FIRST:-150}
 for _ in 1 2 3 4 5; do
   start_xvfb 1024x768x24
   sleep 0.2
-  kill -0 "$XVFB_PID" 2>/dev/null && "$T/cursor_probe" >/dev/null && break
+  if kill -0 "$XVFB_PID" 2>/dev/null; then
+    "$T/cursor_probe" >"$T/cursor.log" &
+    cursor_pid=$!
+    pids+=("$cursor_pid")
+    sleep 0.2
+    kill -0 "$cursor_pid" 2>/dev/null && break
+  fi
   stop_xvfb
   XVFB_FIRST=$((${DISPLAY#:} + 1))
 done
-pids=()
-cleanup() {
-  for p in ${pids[@]+"${pids[@]}"}; do
-    kill $(pgrep -P "$p") "$p" 2>/dev/null
-  done
-  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
-  stop_xvfb
-  if [ -n "${TAMAREL_E2E_KEEP:-}" ]; then echo "ending-$target: kept $T"; else rm -rf "$T"; fi
-}
-trap cleanup EXIT
 
 if [ "$target" = win64 ]; then
   export WINEPREFIX=$ROOT/build/wine-e2e-ending
@@ -98,7 +109,7 @@ if [ "$target" = win64 ]; then
 fi
 
 taskbar() { tail -n 1 "$T/taskbar.log" 2>/dev/null | tr -d '\r'; }
-cursor() { "$T/cursor_probe" 2>/dev/null; }
+cursor() { tail -n 1 "$T/cursor.log" 2>/dev/null; }
 
 # until_true SECONDS COMMAND...: polls until COMMAND succeeds, for at most
 # about SECONDS.
