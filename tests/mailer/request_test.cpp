@@ -8,6 +8,7 @@
 #include <string>
 
 #include "mailer/query_parser.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -93,6 +94,14 @@ TEST(Request, ACommaInsideAFriendStaysInThatItem) {
   EXPECT_EQ(p.rawPairs[1].second, "a@b.c%2Cd@e.f,,,,");
   EXPECT_EQ(DecodeList(p.rawPairs[1].second),
             std::vector<std::string>({"a@b.c,d@e.f", "", "", "", ""}));
+}
+
+TEST(Text, TextBoxBytesBecomeUtf8) {
+  // What a text box hands over for "é", "ÿ" and "A": one byte each, the
+  // same on both systems (the Western code page on Windows).
+  EXPECT_EQ(plat::AnsiToUtf8("A\xE9\xFF"), "A\xC3\xA9\xC3\xBF");
+  EXPECT_EQ(plat::AnsiToUtf8("plain@mail.example"), "plain@mail.example");
+  EXPECT_EQ(plat::AnsiToUtf8(""), "");
 }
 
 }  // namespace
