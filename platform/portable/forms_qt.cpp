@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -358,6 +359,12 @@ namespace forms::backend {
 using namespace forms::qt;
 
 void Init() {
+  // Forms name the Windows dialog font, which Linux lacks; the nearest sans
+  // font fontconfig offers is much wider, and captions laid out for the
+  // Windows font would be clipped. A font with Arial's metrics fits them.
+  QFont::insertSubstitutions(
+      QStringLiteral("MS Sans Serif"),
+      {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial")});
   if (QCoreApplication::instance()) {
     g_app = qobject_cast<QApplication*>(QCoreApplication::instance());
   } else {
