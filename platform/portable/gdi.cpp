@@ -74,6 +74,20 @@ struct Slot {
   std::unique_ptr<Bitmap> bmp;
 };
 
+// Bytes per row of a colour bitmap. Rows of a power-of-two-rich length
+// (a 1920-pixel row is 120 cache lines) would all fall on a few sets of the
+// processor's cache, so a cell-sized rectangle of a screen-sized bitmap
+// would evict itself; wide rows are padded to an odd number of cache lines
+// instead. Only the engine sees the stride (GetObjectA reports Windows'
+// own).
+std::ptrdiff_t ColourStride(int width) {
+  const std::ptrdiff_t bytes = static_cast<std::ptrdiff_t>(width) * 4;
+  if (bytes < 1024) return bytes;
+  std::ptrdiff_t lines = (bytes + 63) / 64;
+  if (lines % 2 == 0) ++lines;
+  return lines * 64;
+}
+
 class Table {
  public:
   Table() {
@@ -144,8 +158,8 @@ class Table {
       b->width = width;
       b->height = height;
       b->bpp = bpp;
-      b->stride = bpp == 32 ? static_cast<std::ptrdiff_t>(width) * 4
-                            : static_cast<std::ptrdiff_t>((width + 31) / 32) * 4;
+      b->stride =
+          bpp == 32 ? ColourStride(width) : static_cast<std::ptrdiff_t>((width + 31) / 32) * 4;
       b->bits.assign(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height), 0);
       return b;
     } catch (const std::bad_alloc&) {

@@ -5,6 +5,7 @@
 // Rows are processed in chunks through fixed scratch buffers, so a transfer
 // never allocates.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -14,6 +15,13 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #define TAMAREL_GDI_SSE2 1
+#endif
+// 256-bit loops for small transfers, chosen at run time: the build targets
+// any x86-64, the machines it runs on mostly have AVX2.
+#if defined(TAMAREL_GDI_SSE2) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TAMAREL_GDI_AVX2 1
+#define TAMAREL_AVX2_FN __attribute__((target("avx2")))
 #endif
 
 namespace portable::gdi {
@@ -37,12 +45,18 @@ struct OpCopy {
 #ifdef TAMAREL_GDI_SSE2
   __m128i operator()(__m128i s, __m128i) const { return s; }
 #endif
+#ifdef TAMAREL_GDI_AVX2
+  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i) const { return s; }
+#endif
 };
 struct OpPaint {
   static constexpr bool kMask = false;
   std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s | d; }
 #ifdef TAMAREL_GDI_SSE2
   __m128i operator()(__m128i s, __m128i d) const { return _mm_or_si128(s, d); }
+#endif
+#ifdef TAMAREL_GDI_AVX2
+  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_or_si256(s, d); }
 #endif
 };
 struct OpAnd {
@@ -51,12 +65,18 @@ struct OpAnd {
 #ifdef TAMAREL_GDI_SSE2
   __m128i operator()(__m128i s, __m128i d) const { return _mm_and_si128(s, d); }
 #endif
+#ifdef TAMAREL_GDI_AVX2
+  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_and_si256(s, d); }
+#endif
 };
 struct OpXor {
   static constexpr bool kMask = false;
   std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s ^ d; }
 #ifdef TAMAREL_GDI_SSE2
   __m128i operator()(__m128i s, __m128i d) const { return _mm_xor_si128(s, d); }
+#endif
+#ifdef TAMAREL_GDI_AVX2
+  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_xor_si256(s, d); }
 #endif
 };
 // Any operation of source and destination: with x0 = f(s, 0) and
@@ -82,6 +102,18 @@ struct OpAny {
     const __m128i x1 = _mm_or_si128(_mm_and_si128(s, C3), _mm_andnot_si128(s, C1));
     const __m128i r = _mm_xor_si128(_mm_and_si128(d, _mm_xor_si128(x0, x1)), x0);
     return _mm_and_si128(r, _mm_set1_epi32(static_cast<int>(kRgbMask)));
+  }
+#endif
+#ifdef TAMAREL_GDI_AVX2
+  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const {
+    const __m256i C0 = _mm256_set1_epi32(static_cast<int>(c0)),
+                  C1 = _mm256_set1_epi32(static_cast<int>(c1));
+    const __m256i C2 = _mm256_set1_epi32(static_cast<int>(c2)),
+                  C3 = _mm256_set1_epi32(static_cast<int>(c3));
+    const __m256i x0 = _mm256_or_si256(_mm256_and_si256(s, C2), _mm256_andnot_si256(s, C0));
+    const __m256i x1 = _mm256_or_si256(_mm256_and_si256(s, C3), _mm256_andnot_si256(s, C1));
+    const __m256i r = _mm256_xor_si256(_mm256_and_si256(d, _mm256_xor_si256(x0, x1)), x0);
+    return _mm256_and_si256(r, _mm256_set1_epi32(static_cast<int>(kRgbMask)));
   }
 #endif
 };
@@ -176,6 +208,88 @@ void RowMonoToColour(std::uint32_t* d, const std::uint8_t* srow, int sbit, int n
   for (; i < n; ++i) one(i);
 }
 
+// ---- small transfers into colour, 256 bits at a time --------------------------------
+
+#ifdef TAMAREL_GDI_AVX2
+
+bool CpuHasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+const bool g_avx2 = CpuHasAvx2();
+
+// Colour rows of n pixels from `s` onto `d`, each side stepped by its stride.
+template <class Op>
+TAMAREL_AVX2_FN void RowsColourAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
+                                    std::ptrdiff_t sStride, int n, int rows, const Op& op) {
+  for (int j = 0; j < rows; ++j, d += dStride, s += sStride) {
+    auto* dp = reinterpret_cast<std::uint32_t*>(d);
+    const auto* sp = reinterpret_cast<const std::uint32_t*>(s);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + i));
+      const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dp + i));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + i), op(sv, dv));
+    }
+    for (; i < n; ++i) dp[i] = Px(op, sp[i], dp[i]);
+  }
+}
+
+// Eight monochrome bits as eight bytes, 0xFF where the bit is set (the
+// first pixel, the top bit, in the lowest byte): sign-extended, the lane
+// masks of eight colour pixels.
+constexpr std::array<std::uint64_t, 256> MakeSpread() {
+  std::array<std::uint64_t, 256> t{};
+  for (unsigned b = 0; b < 256; ++b)
+    for (unsigned k = 0; k < 8; ++k)
+      if (b & (0x80u >> k)) t[b] |= std::uint64_t{0xFF} << (8 * k);
+  return t;
+}
+alignas(64) constexpr std::array<std::uint64_t, 256> kSpread = MakeSpread();
+
+// Monochrome rows (from bit `sbit` of each) onto colour rows: 1 becomes
+// the background colour, 0 the text colour, eight pixels at a time.
+template <class Op>
+TAMAREL_AVX2_FN void RowsMonoAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
+                                  std::ptrdiff_t sStride, int sbit, int n, int rows,
+                                  std::uint32_t bk, std::uint32_t text, const Op& op) {
+  const std::uint32_t diff = bk ^ text;
+  const __m256i vText = _mm256_set1_epi32(static_cast<int>(text));
+  const __m256i vDiff = _mm256_set1_epi32(static_cast<int>(diff));
+  const int shift = sbit & 7;
+  const int groups = n >> 3;
+  const std::uint8_t* s0 = s + (sbit >> 3);
+  // Each group's bits are read on their own: a chain from one group to the
+  // next would serialise the row.
+  auto group = [&](std::uint32_t* at, unsigned bits) TAMAREL_AVX2_FN {
+    const __m256i set = _mm256_cvtepi8_epi32(
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kSpread[bits & 0xFF])));
+    const __m256i c = _mm256_xor_si256(vText, _mm256_and_si256(vDiff, set));
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), op(c, dv));
+  };
+  for (int j = 0; j < rows; ++j, d += dStride, s += sStride, s0 += sStride) {
+    auto* dp = reinterpret_cast<std::uint32_t*>(d);
+    if (shift == 0) {
+      for (int g = 0; g < groups; ++g) group(dp + 8 * g, s0[g]);
+    } else {
+      // Bits that straddle two bytes: both lie inside the run.
+      for (int g = 0; g < groups; ++g) {
+        std::uint16_t two;
+        std::memcpy(&two, s0 + g, 2);
+        group(dp + 8 * g, static_cast<unsigned>(__builtin_bswap16(two)) >> (8 - shift));
+      }
+    }
+    for (int k = groups * 8; k < n; ++k) {
+      const int b = sbit + k;
+      const std::uint32_t bit = (s[b >> 3] >> (7 - (b & 7))) & 1u;
+      dp[k] = Px(op, text ^ (diff & (0u - bit)), dp[k]);
+    }
+  }
+}
+
+#endif  // TAMAREL_GDI_AVX2
+
 // ---- rows into a monochrome destination -----------------------------------------------
 
 // Colour pixels into bits (bit k of the result = pixel k, most significant
@@ -246,16 +360,6 @@ bool Overlaps(const View& a, const View* b) { return b && a.bits == b->bits; }
 
 }  // namespace
 
-bool RopUsesSource(win::DWORD rop) {
-  const std::uint8_t r = RopByte(rop);
-  return ((r >> 2) & 0x33) != (r & 0x33);
-}
-
-bool RopSupported(win::DWORD rop) {
-  const std::uint8_t r = RopByte(rop);
-  return (r >> 4) == (r & 0x0F);  // no pattern
-}
-
 bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
           win::DWORD rop, const Colours& colours, Rect* drawn) {
   if (drawn) *drawn = Rect{};
@@ -310,6 +414,18 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
     // per row, row addresses stepped rather than recomputed.
     if (dst.bpp == 32 && src && !same && n <= kChunk) {
       std::uint8_t* d = dst.bits + dst.stride * dy0 + std::ptrdiff_t{4} * dx0;
+#ifdef TAMAREL_GDI_AVX2
+      if (g_avx2) {
+        if (src->bpp == 32) {
+          RowsColourAvx2(d, dst.stride, src->bits + src->stride * sy0 + std::ptrdiff_t{4} * sx0,
+                         src->stride, n, rows, op);
+        } else {
+          RowsMonoAvx2(d, dst.stride, src->bits + src->stride * sy0, src->stride, sx0, n, rows,
+                       dstBk, dstText, op);
+        }
+        return;
+      }
+#endif
       if (src->bpp == 32) {
         const std::uint8_t* s = src->bits + src->stride * sy0 + std::ptrdiff_t{4} * sx0;
         for (int j = 0; j < rows; ++j, d += dst.stride, s += src->stride)

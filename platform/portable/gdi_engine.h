@@ -48,8 +48,14 @@ inline win::COLORREF ColorrefFromPixel(std::uint32_t p) {
 
 // True when the raster operation reads the source (false: WHITENESS and
 // the like); false for operations that need a pattern (not supported).
-bool RopUsesSource(win::DWORD rop);
-bool RopSupported(win::DWORD rop);
+inline bool RopUsesSource(win::DWORD rop) {
+  const unsigned r = (rop >> 16) & 0xFF;
+  return ((r >> 2) & 0x33) != (r & 0x33);
+}
+inline bool RopSupported(win::DWORD rop) {
+  const unsigned r = (rop >> 16) & 0xFF;
+  return (r >> 4) == (r & 0x0F);  // no pattern
+}
 
 // The block transfer: clips to both views (source may be null when the
 // operation does not read it), converts between the formats, applies the
