@@ -135,6 +135,14 @@ void BM_CellTransparentDraw(benchmark::State& state, bool screen) {
 BENCHMARK_CAPTURE(BM_CellTransparentDraw, screen_buffer, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_CellTransparentDraw, build_buffer, false)->Unit(benchmark::kMicrosecond);
 
+// The mask's half of the draw alone: monochrome to colour, SRCPAINT.
+void BM_CellMaskPaint(benchmark::State& state) {
+  Target mask(true, 440, 60), dst(false, kW, kH);
+  Measure(state, std::size_t{40} * 60 * 4,
+          [&] { win::BitBlt(dst.dc, 933, 517, 40, 60, mask.dc, 123, 0, win::SRCPAINT); });
+}
+BENCHMARK(BM_CellMaskPaint)->Unit(benchmark::kMicrosecond);
+
 void BM_CellSrcAnd(benchmark::State& state) {
   Target sheet(false, 440, 60), dst(false, kW, kH);
   Measure(state, std::size_t{40} * 60 * 4,

@@ -7,8 +7,12 @@
 // after many others, so a stale, deleted or made-up handle finds no object
 // and the call fails as on Windows (FALSE, 0 or CLR_INVALID), never touching
 // freed memory.
+#include <sys/mman.h>
+
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <new>
@@ -36,12 +40,43 @@ constexpr std::size_t kReuseAfter = 1024;
 // the tag of our own windows.
 constexpr std::uintptr_t kDesktopWindow = 0x40000010;
 
+// A bitmap's pixels, zeroed. Screen-sized ones go on huge pages where the
+// system grants them on request: a cell-sized rectangle of a 1920-pixel
+// bitmap spans sixty rows, each on its own small page, more than the
+// processor's first translation cache holds.
+class PixelStore {
+ public:
+  PixelStore() = default;
+  PixelStore(const PixelStore&) = delete;
+  PixelStore& operator=(const PixelStore&) = delete;
+  ~PixelStore() { std::free(p_); }
+
+  bool Allocate(std::size_t bytes) {
+    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    if (bytes >= kHuge) {
+      const std::size_t rounded = (bytes + kHuge - 1) & ~(kHuge - 1);
+      void* p = nullptr;
+      if (posix_memalign(&p, kHuge, rounded) != 0) return false;
+      madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without it, small pages
+      std::memset(p, 0, bytes);
+      p_ = static_cast<std::uint8_t*>(p);
+    } else {
+      p_ = static_cast<std::uint8_t*>(std::calloc(bytes ? bytes : 1, 1));
+    }
+    return p_ != nullptr;
+  }
+  std::uint8_t* data() const { return p_; }
+
+ private:
+  std::uint8_t* p_ = nullptr;
+};
+
 struct Bitmap {
   int width = 0;
   int height = 0;
   int bpp = 0;
   std::ptrdiff_t stride = 0;
-  std::vector<std::uint8_t> bits;
+  PixelStore bits;
   std::uint32_t selectedIn = 0;  // handle value of the DC holding it
   bool stock = false;            // the 1 x 1 bitmap new memory DCs hold
   bool deletePending = false;    // deleted while selected: freed when let go
@@ -160,7 +195,8 @@ class Table {
       b->bpp = bpp;
       b->stride =
           bpp == 32 ? ColourStride(width) : static_cast<std::ptrdiff_t>((width + 31) / 32) * 4;
-      b->bits.assign(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height), 0);
+      if (!b->bits.Allocate(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height)))
+        return nullptr;
       return b;
     } catch (const std::bad_alloc&) {
       return nullptr;

@@ -218,21 +218,80 @@ bool CpuHasAvx2() {
 }
 const bool g_avx2 = CpuHasAvx2();
 
+// Rows of up to 64 pixels (a sprite's cell) run as straight-line code for
+// their number of eight-pixel groups, chosen once per transfer: a loop of a
+// few turns per row costs as much as the pixels themselves. G < 0 is the
+// general loop, for wider rows.
+
+template <class Kernel>
+TAMAREL_AVX2_FN void ByGroups(int groups, const Kernel& k) {
+  switch (groups) {
+    case 0:
+      k.template Run<0>();
+      break;
+    case 1:
+      k.template Run<1>();
+      break;
+    case 2:
+      k.template Run<2>();
+      break;
+    case 3:
+      k.template Run<3>();
+      break;
+    case 4:
+      k.template Run<4>();
+      break;
+    case 5:
+      k.template Run<5>();
+      break;
+    case 6:
+      k.template Run<6>();
+      break;
+    case 7:
+      k.template Run<7>();
+      break;
+    case 8:
+      k.template Run<8>();
+      break;
+    default:
+      k.template Run<-1>();
+      break;
+  }
+}
+
 // Colour rows of n pixels from `s` onto `d`, each side stepped by its stride.
+template <class Op>
+struct ColourRows {
+  std::uint8_t* d;
+  std::ptrdiff_t dStride;
+  const std::uint8_t* s;
+  std::ptrdiff_t sStride;
+  int n, rows;
+  const Op& op;
+
+  template <int G>
+  TAMAREL_AVX2_FN void Run() const {
+    const int groups = G >= 0 ? G : n >> 3;
+    std::uint8_t* dr = d;
+    const std::uint8_t* sr = s;
+    for (int j = 0; j < rows; ++j, dr += dStride, sr += sStride) {
+      auto* dp = reinterpret_cast<std::uint32_t*>(dr);
+      const auto* sp = reinterpret_cast<const std::uint32_t*>(sr);
+#pragma GCC unroll 8
+      for (int g = 0; g < groups; ++g) {
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + 8 * g));
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dp + 8 * g));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + 8 * g), op(sv, dv));
+      }
+      for (int i = groups * 8; i < n; ++i) dp[i] = Px(op, sp[i], dp[i]);
+    }
+  }
+};
+
 template <class Op>
 TAMAREL_AVX2_FN void RowsColourAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
                                     std::ptrdiff_t sStride, int n, int rows, const Op& op) {
-  for (int j = 0; j < rows; ++j, d += dStride, s += sStride) {
-    auto* dp = reinterpret_cast<std::uint32_t*>(d);
-    const auto* sp = reinterpret_cast<const std::uint32_t*>(s);
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + i));
-      const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dp + i));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + i), op(sv, dv));
-    }
-    for (; i < n; ++i) dp[i] = Px(op, sp[i], dp[i]);
-  }
+  ByGroups(n >> 3, ColourRows<Op>{d, dStride, s, sStride, n, rows, op});
 }
 
 // Eight monochrome bits as eight bytes, 0xFF where the bit is set (the
@@ -250,42 +309,65 @@ alignas(64) constexpr std::array<std::uint64_t, 256> kSpread = MakeSpread();
 // Monochrome rows (from bit `sbit` of each) onto colour rows: 1 becomes
 // the background colour, 0 the text colour, eight pixels at a time.
 template <class Op>
-TAMAREL_AVX2_FN void RowsMonoAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
-                                  std::ptrdiff_t sStride, int sbit, int n, int rows,
-                                  std::uint32_t bk, std::uint32_t text, const Op& op) {
-  const std::uint32_t diff = bk ^ text;
-  const __m256i vText = _mm256_set1_epi32(static_cast<int>(text));
-  const __m256i vDiff = _mm256_set1_epi32(static_cast<int>(diff));
-  const int shift = sbit & 7;
-  const int groups = n >> 3;
-  const std::uint8_t* s0 = s + (sbit >> 3);
-  // Each group's bits are read on their own: a chain from one group to the
-  // next would serialise the row.
-  auto group = [&](std::uint32_t* at, unsigned bits) TAMAREL_AVX2_FN {
+struct MonoRows {
+  std::uint8_t* d;
+  std::ptrdiff_t dStride;
+  const std::uint8_t* s;
+  std::ptrdiff_t sStride;
+  int sbit, n, rows;
+  std::uint32_t bk, text;
+  const Op& op;
+
+  TAMAREL_AVX2_FN static void Group(std::uint32_t* at, unsigned bits, __m256i vText, __m256i vDiff,
+                                    const Op& op) {
     const __m256i set = _mm256_cvtepi8_epi32(
         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kSpread[bits & 0xFF])));
     const __m256i c = _mm256_xor_si256(vText, _mm256_and_si256(vDiff, set));
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), op(c, dv));
-  };
-  for (int j = 0; j < rows; ++j, d += dStride, s += sStride, s0 += sStride) {
-    auto* dp = reinterpret_cast<std::uint32_t*>(d);
-    if (shift == 0) {
-      for (int g = 0; g < groups; ++g) group(dp + 8 * g, s0[g]);
-    } else {
-      // Bits that straddle two bytes: both lie inside the run.
-      for (int g = 0; g < groups; ++g) {
-        std::uint16_t two;
-        std::memcpy(&two, s0 + g, 2);
-        group(dp + 8 * g, static_cast<unsigned>(__builtin_bswap16(two)) >> (8 - shift));
+  }
+
+  template <int G>
+  TAMAREL_AVX2_FN void Run() const {
+    const int groups = G >= 0 ? G : n >> 3;
+    const std::uint32_t diff = bk ^ text;
+    const __m256i vText = _mm256_set1_epi32(static_cast<int>(text));
+    const __m256i vDiff = _mm256_set1_epi32(static_cast<int>(diff));
+    const int shift = sbit & 7;
+    std::uint8_t* dr = d;
+    const std::uint8_t* sr = s;
+    const std::uint8_t* s0 = s + (sbit >> 3);
+    // Each group's bits are read on their own: a chain from one group to
+    // the next would serialise the row.
+    for (int j = 0; j < rows; ++j, dr += dStride, sr += sStride, s0 += sStride) {
+      auto* dp = reinterpret_cast<std::uint32_t*>(dr);
+      if (shift == 0) {
+#pragma GCC unroll 8
+        for (int g = 0; g < groups; ++g) Group(dp + 8 * g, s0[g], vText, vDiff, op);
+      } else {
+        // Bits that straddle two bytes: both lie inside the run.
+#pragma GCC unroll 8
+        for (int g = 0; g < groups; ++g) {
+          std::uint16_t two;
+          std::memcpy(&two, s0 + g, 2);
+          Group(dp + 8 * g, static_cast<unsigned>(__builtin_bswap16(two)) >> (8 - shift), vText,
+                vDiff, op);
+        }
+      }
+      for (int k = groups * 8; k < n; ++k) {
+        const int b = sbit + k;
+        const std::uint32_t bit = (sr[b >> 3] >> (7 - (b & 7))) & 1u;
+        dp[k] = Px(op, text ^ (diff & (0u - bit)), dp[k]);
       }
     }
-    for (int k = groups * 8; k < n; ++k) {
-      const int b = sbit + k;
-      const std::uint32_t bit = (s[b >> 3] >> (7 - (b & 7))) & 1u;
-      dp[k] = Px(op, text ^ (diff & (0u - bit)), dp[k]);
-    }
   }
+};
+
+template <class Op>
+TAMAREL_AVX2_FN void RowsMonoAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
+                                  std::ptrdiff_t sStride, int sbit, int n, int rows,
+                                  std::uint32_t bk, std::uint32_t text, const Op& op) {
+  ByGroups(n >> 3, MonoRows<Op>{d, dStride, s, sStride, sbit, n, rows, bk, text, op});
 }
 
 #endif  // TAMAREL_GDI_AVX2
