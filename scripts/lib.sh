@@ -35,17 +35,30 @@ ensure_packages() {
 }
 
 # Starts an Xvfb of our own on a free display; sets XVFB_PID and DISPLAY.
+# Two runs may pick the same free number at once: the one whose server
+# ended (the other holds the lock) moves on to the next number.
 start_xvfb() {
   local size=${1:-1920x1080x24}
-  local n=${XVFB_FIRST:-90}
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "$size" -ac -nolisten tcp -dpi 96 >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    [ -e /tmp/.X11-unix/X$n ] && break
-    sleep 0.1
+  local n=${XVFB_FIRST:-90} tries
+  for tries in $(seq 20); do
+    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 "$size" -ac -nolisten tcp -dpi 96 >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+      [ -e /tmp/.X11-unix/X$n ] && break
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    sleep 0.2
+    if kill -0 "$XVFB_PID" 2>/dev/null && [ -e /tmp/.X11-unix/X$n ]; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    wait "$XVFB_PID" 2>/dev/null
+    n=$((n + 1))
   done
-  export DISPLAY=":$n"
+  echo "start_xvfb: no display could be started" >&2
+  return 1
 }
 
 stop_xvfb() {

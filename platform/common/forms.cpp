@@ -105,6 +105,17 @@ void FireDueTimers() {
 int PxX(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelX()); }
 int PxY(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelY()); }
 
+void EndSession() {
+  // Unloading one form may unload others: work on a copy.
+  const std::vector<Form*> loaded = LoadedForms();
+  for (Form* f : loaded) {
+    auto& now = LoadedForms();
+    if (std::find(now.begin(), now.end(), f) == now.end()) continue;
+    f->NativeCloseRequested();
+  }
+  RunEvent([] { plat::EndProgram(0); });
+}
+
 }  // namespace internal
 
 // ---- pictures -----------------------------------------------------------------------

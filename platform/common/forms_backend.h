@@ -70,4 +70,7 @@ void ArmNextWakeup();
 // the runtime).
 int PxX(float twips);
 int PxY(float twips);
+// The session ends: every loaded form unloads as by the system's close
+// command (their Form_Unload save what they keep), then the program ends.
+void EndSession();
 }  // namespace forms::internal

@@ -2,6 +2,9 @@
 // processing in Qt's event loop, message boxes, the screen.
 #include "forms_qt.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,12 +18,15 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+
+#include "process_internal.h"
 
 namespace forms::qt {
 
@@ -53,6 +59,26 @@ class CloseKeyFilter : public QObject {
     return true;
   }
 };
+
+// The session's end reaches us as a signal; its handler only writes to this
+// pipe, and the event loop closes the forms as Windows does at a session's
+// end.
+int g_sessionPipe[2] = {-1, -1};
+
+void NotifySessionEnd() {
+  const char byte = 1;
+  if (g_sessionPipe[1] >= 0) (void)!::write(g_sessionPipe[1], &byte, 1);
+}
+
+void WatchSessionEnd() {
+  if (g_sessionPipe[0] >= 0 || ::pipe2(g_sessionPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* n = new QSocketNotifier(g_sessionPipe[0], QSocketNotifier::Read, g_app);
+  QObject::connect(n, &QSocketNotifier::activated, [n] {
+    n->setEnabled(false);
+    RunFromQt(internal::EndSession);
+  });
+  plat::native::SetSessionEndNotifier(NotifySessionEnd);
+}
 
 QScreen* TheScreen() { return QGuiApplication::primaryScreen(); }
 
@@ -395,6 +421,7 @@ void Init() {
     std::exit(1);
   }
   g_app->installEventFilter(new CloseKeyFilter(g_app));
+  WatchSessionEnd();
   g_wakeup = new QTimer(g_app);
   g_wakeup->setSingleShot(true);
   g_wakeup->setTimerType(Qt::PreciseTimer);

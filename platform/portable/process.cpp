@@ -75,11 +75,21 @@ void ExitNow(int code) { ::_exit(code); }
 
 namespace {
 
-constexpr int kFatal[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT,
-                          SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+constexpr int kFatal[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL,  SIGABRT,
+                          SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGALRM};
 struct sigaction g_previous[65];
+void (*volatile g_sessionEndNotify)() = nullptr;
+volatile sig_atomic_t g_sessionEnding = 0;
+constexpr unsigned kSessionEndGraceSeconds = 5;
 
 void OnSignal(int sig) {
+  if ((sig == SIGTERM || sig == SIGHUP) && g_sessionEndNotify && !g_sessionEnding) {
+    // A session's end: the forms close in their own time, within the grace.
+    g_sessionEnding = 1;
+    ::alarm(kSessionEndGraceSeconds);
+    g_sessionEndNotify();
+    return;
+  }
   internal::RunExitStepsOnce();
   // Hand the signal on as it would have gone without us (a sanitizer's
   // report, a core file, the default end).
@@ -91,6 +101,8 @@ void OnSignal(int sig) {
 }
 
 }  // namespace
+
+void SetSessionEndNotifier(void (*notify)()) { g_sessionEndNotify = notify; }
 
 void InstallExitHandlers() {
   for (int sig : kFatal) {

@@ -7,7 +7,7 @@
 #   the four counts; the web-site button hands the maker's home page to the
 #   browser (a probe registered as the http handler of xdg-open, which Wine's
 #   own browser hand-off calls too) and the dialog stays; the close box
-#   (Alt+F4 under Wine) saves as "Close" does.
+#   (Alt+F4 under Wine) and the session's end save as "Close" does.
 #   tests/e2e/dialog.sh linux|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -196,6 +196,26 @@ if open_dialog; then
   fi
 else
   fail "/c opened no window the second time"
+fi
+
+# 3. The session ends while the dialog is open: it saves as "Close" does.
+printf '[flowers]\nyellow=4\nred=4\nrose=4\nwhite=4\n' > "$ini"
+if open_dialog; then
+  dialog=$PID
+  click_arrow rose up  # 5
+  if [ "$target" = win64 ]; then
+    "$WINE" wineboot --end-session >/dev/null 2>&1
+  else
+    kill -TERM "$dialog"  # what a session manager sends
+  fi
+  if wait_exit "$dialog" 20; then
+    [ "$RC" = 0 ] || fail "the session's end ended the dialog with status $RC"
+    [ "$(counts)" = "4 4 5 4" ] || fail "after the session's end the file holds $(counts), not 4 4 5 4"
+  else
+    fail "the session's end did not end the dialog"
+  fi
+else
+  fail "/c opened no window the third time"
 fi
 
 # What the programs printed, on request (E2E_VERBOSE=1), to tell why a step

@@ -274,7 +274,7 @@ if running; then
     kill -TERM "$(program_pid)"
   fi
 fi
-if [ "$target" = win64 ]; then ended 0; else ended nonzero; fi
+ended 0
 
 [ $bad = 0 ] && echo "ending-$target: passed"
 exit $bad
