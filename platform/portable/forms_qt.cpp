@@ -270,18 +270,19 @@ void FormWindow::paintEvent(QPaintEvent* e) {
   int w = 0, h = 0, stride = 0;
   const std::uint32_t* px = portable::WindowPixels(qf->hwnd, &w, &h, &stride);
   QPainter p(this);
-  const QRect area = e->rect();
   if (!px || w <= 0 || h <= 0) {
-    p.fillRect(area, Qt::black);
+    p.fillRect(e->rect(), Qt::black);
     return;
   }
   // The surface is 0x00RRGGBB; as RGB32 the unused top byte is ignored.
   const QImage surface(reinterpret_cast<const uchar*>(px), w, h, static_cast<qsizetype>(stride) * 4,
                        QImage::Format_RGB32);
-  const QRect inside = area.intersected(QRect(0, 0, w, h));
-  if (!inside.isEmpty()) p.drawImage(inside.topLeft(), surface, inside);
+  // Each changed rectangle on its own: their bounding rectangle would be
+  // most of the screen when sprites are spread over it.
+  const QRegion inside = e->region().intersected(QRect(0, 0, w, h));
+  for (const QRect& r : inside) p.drawImage(r.topLeft(), surface, r);
   // Beyond the surface (a window larger than it) the window stays black.
-  const QRegion rest = QRegion(area).subtracted(QRegion(0, 0, w, h));
+  const QRegion rest = e->region().subtracted(QRegion(0, 0, w, h));
   for (const QRect& r : rest) p.fillRect(r, Qt::black);
 }
 
