@@ -93,3 +93,18 @@ wine_fresh_prefix() {
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tamarel-xdg.XXXXXX)}
 chmod 700 "$XDG_RUNTIME_DIR" 2>/dev/null || true
+
+# wait_exit PID SECONDS: true when the child process ended in time; sets RC
+# to its exit status.
+wait_exit() {
+  local pid=$1 secs=$2
+  for _ in $(seq $((secs * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" 2>/dev/null
+      RC=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}

@@ -47,15 +47,7 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-# A display of our own: when another run took the same number a moment
-# earlier, our server has ended, so take the next one.
-for _ in 1 2 3 4 5; do
-  start_xvfb 320x240x24
-  sleep 0.3
-  kill -0 "$XVFB_PID" 2>/dev/null && break
-  XVFB_FIRST=$((${DISPLAY#:} + 1))
-done
-kill -0 "$XVFB_PID" 2>/dev/null || { echo "invite-$target: no display of our own"; exit 1; }
+start_xvfb 320x240x24 || { echo "invite-$target: no display of our own"; exit 1; }
 if [ "$target" = win64 ] && [ ! -d "$WINEPREFIX" ]; then wine_fresh_prefix; fi
 # Offline runs start with a fresh Wine server inside their namespace, so the
 # system's view of the network is the namespace's.
@@ -73,19 +65,6 @@ run() {  # run ARGS...: the screen saver in the background; sets PID
   fi
   PID=$!
   pids+=("$PID")
-}
-
-wait_exit() {  # wait_exit PID SECONDS: true when it ended in time; sets RC
-  local pid=$1 secs=$2
-  for _ in $(seq $((secs * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid" 2>/dev/null
-      RC=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
 }
 
 fullscreen_window() {  # the stage: the mapped window "Tamarel" that covers the screen

@@ -99,20 +99,6 @@ run() {  # starts the mailer as the screen saver does: no arguments; sets PID
   pids+=("$PID")
 }
 
-# wait_exit PID SECONDS: true when the process ended in time; sets RC.
-wait_exit() {
-  local pid=$1 secs=$2
-  for _ in $(seq $((secs * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid" 2>/dev/null
-      RC=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
 titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 
 wait_titled() {  # wait_titled SECONDS TITLE: sets W

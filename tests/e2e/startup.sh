@@ -48,20 +48,6 @@ run() {  # run ARGS...: starts the program in the background, sets PID
   pids+=("$PID")
 }
 
-# wait_exit PID SECONDS: true when the process ended in time; sets RC.
-wait_exit() {
-  local pid=$1 secs=$2
-  for _ in $(seq $((secs * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid" 2>/dev/null
-      RC=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
 # Mapped top-level windows that cover the whole screen.
 fullscreen_windows() {
   xwininfo -root -children 2>/dev/null | awk '/^ +0x/ {print $1}' | while read -r w; do
