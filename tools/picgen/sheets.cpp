@@ -6,12 +6,12 @@ namespace picgen {
 
 namespace {
 
-struct SheetSpec {
+struct SheetPlan {
   int cells, cellWidth, cellHeight;
   void (*draw)(Canvas&, int stage);
 };
 
-SheetSpec SpecOf(Kind kind) {
+SheetPlan PlanOf(Kind kind) {
   switch (kind) {
     case Kind::Yellow:
       return {11, 56, 84, YellowOrchidPlant};
@@ -27,15 +27,15 @@ SheetSpec SpecOf(Kind kind) {
 
 }  // namespace
 
-int CellCount(Kind kind) { return SpecOf(kind).cells; }
+int CellCount(Kind kind) { return PlanOf(kind).cells; }
 
 Image MakeFlowerSheet(Kind kind, Rgb lawnTone) {
-  const SheetSpec spec = SpecOf(kind);
-  Canvas c(spec.cells * spec.cellWidth, spec.cellHeight, 4);
-  for (int i = 0; i < spec.cells; ++i) {
-    c.SetOrigin(i * spec.cellWidth, 0);
-    c.SetClip(i * spec.cellWidth, 0, spec.cellWidth, spec.cellHeight);
-    spec.draw(c, i + 1);
+  const SheetPlan plan = PlanOf(kind);
+  Canvas c(plan.cells * plan.cellWidth, plan.cellHeight, 4);
+  for (int i = 0; i < plan.cells; ++i) {
+    c.SetOrigin(i * plan.cellWidth, 0);
+    c.SetClip(i * plan.cellWidth, 0, plan.cellWidth, plan.cellHeight);
+    plan.draw(c, i + 1);
   }
   return c.ResolveSprite(lawnTone);
 }
