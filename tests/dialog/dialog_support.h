@@ -1,6 +1,5 @@
 // Shared by the settings-dialog, preview and invitation tests: a program
-// folder of the test's own with its settings file, and a recorder of what
-// ShellOpen hands to the system's opener.
+// folder of the test's own with its settings file.
 #pragma once
 
 #include <string>
@@ -27,26 +26,6 @@ class ProgramFolder {
 
  private:
   std::string path_;
-};
-
-// Catches the addresses ShellOpen hands over through the real
-// ShellExecuteA: on Linux a stand-in "xdg-open" first on PATH; on Windows
-// this test program itself, registered as the handler of http addresses.
-class OpenerRecorder {
- public:
-  OpenerRecorder();
-  ~OpenerRecorder();
-  OpenerRecorder(const OpenerRecorder&) = delete;
-  OpenerRecorder& operator=(const OpenerRecorder&) = delete;
-
-  // Waits until at least `count` addresses have arrived (each handler is a
-  // process of its own, up to 30 s); returns all that did.
-  std::vector<std::string> WaitFor(std::size_t count) const;
-
- private:
-  std::string log_;
-  std::string saved_;
-  bool hadSaved_ = false;
 };
 
 }  // namespace dialogtest

@@ -17,6 +17,7 @@
 #include "platform/process.h"
 #include "saver/host/module1.h"
 #include "saver/resources/resources.h"
+#include "support/opener_recorder.h"
 
 namespace {
 
@@ -324,7 +325,7 @@ TEST_F(Form2Test, ASettingsFileThatCannotBeWrittenAtAllEndsWithoutAMessage) {
 
 TEST_F(Form2Test, TheWebsiteButtonOpensTheHomePageAndTheDialogStays) {
   folder_.WriteIni("[flowers]\nyellow=3\nred=4\nrose=5\nwhite=6\n");
-  dialogtest::OpenerRecorder opener;
+  testutil::OpenerRecorder opener;
   Open();
   const std::string fileBefore = folder_.IniText();
   for (int i = 0; i < 3; ++i) forms::test::ClickButton(form_.CmdWebsite);

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "mailer/frm_email.h"
-#include "mailer/opener_recorder.h"
 #include "mailer/query_parser.h"
 #include "maker_config.h"
 #include "platform/forms.h"
 #include "platform/forms_test.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "support/opener_recorder.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ class MailerTest : public testing::Test {
     return v;
   }
 
-  mailertest::OpenerRecorder opener_;
+  testutil::OpenerRecorder opener_;
   std::vector<Shown> shown_;
   FrmEmail form_;
 };

@@ -1,4 +1,4 @@
-// Catches what ShellOpen hands to the system's opener, for tests that go
+// Catches what a program hands to the system's opener, for tests that go
 // through the real ShellExecuteA: on Linux a stand-in "xdg-open" first on
 // PATH; on Windows this test program itself, registered as the handler of
 // http addresses, appends each address it is started with to a log.
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace mailertest {
+namespace testutil {
 
 class OpenerRecorder {
  public:
@@ -31,4 +31,4 @@ class OpenerRecorder {
   bool hadSaved_ = false;
 };
 
-}  // namespace mailertest
+}  // namespace testutil

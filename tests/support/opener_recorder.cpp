@@ -1,14 +1,15 @@
-#include "mailer/opener_recorder.h"
+#include "support/opener_recorder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
 
-#include "mailer/shell_open.h"
+#include "platform/winapi.h"
 #include "support/test_util.h"
 
 #ifdef _WIN32
@@ -19,11 +20,13 @@
 #include <sys/stat.h>
 #endif
 
-namespace mailertest {
+namespace testutil {
 
 namespace {
 
 constexpr const char* kMarker = "http://marker.example/end-of-test";
+// SW_SHOWNORMAL, whose name <windows.h> takes as a macro here.
+constexpr int kShowNormal = 1;
 constexpr const char* kLogVariable = "TAMAREL_OPENED_LOG";
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -60,8 +63,8 @@ void WriteHandler(const std::string& value) {
 }  // namespace
 
 OpenerRecorder::OpenerRecorder() {
-  const std::string dir = testutil::MakeTempDir("opener");
-  log_ = testutil::Join(dir, "opened.txt");
+  const std::string dir = MakeTempDir("opener");
+  log_ = Join(dir, "opened.txt");
 #ifdef _WIN32
   char exe[MAX_PATH];
   ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
@@ -71,8 +74,8 @@ OpenerRecorder::OpenerRecorder() {
                "--gtest_filter=OpenerRecorder.DISABLED_RecordOpenedAddress \"%1\"");
   ::SetEnvironmentVariableA(kLogVariable, log_.c_str());
 #else
-  const std::string script = testutil::Join(dir, "xdg-open");
-  testutil::WriteText(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + log_ + "'\n");
+  const std::string script = Join(dir, "xdg-open");
+  WriteText(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + log_ + "'\n");
   ::chmod(script.c_str(), 0755);
   const char* path = std::getenv("PATH");
   hadSaved_ = path != nullptr;
@@ -93,9 +96,7 @@ OpenerRecorder::~OpenerRecorder() {
 #endif
 }
 
-std::vector<std::string> OpenerRecorder::Addresses() const {
-  return Lines(testutil::ReadText(log_));
-}
+std::vector<std::string> OpenerRecorder::Addresses() const { return Lines(ReadText(log_)); }
 
 std::vector<std::string> OpenerRecorder::WaitFor(std::size_t count) const {
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -109,7 +110,9 @@ std::vector<std::string> OpenerRecorder::WaitFor(std::size_t count) const {
 
 std::vector<std::string> OpenerRecorder::AllBeforeMarker() const {
   const std::size_t before = Addresses().size();
-  EXPECT_GT(ShellOpen(kMarker), 32);
+  EXPECT_GT(reinterpret_cast<std::intptr_t>(
+                win::ShellExecuteA(nullptr, nullptr, kMarker, nullptr, nullptr, kShowNormal)),
+            32);
   std::vector<std::string> got = WaitFor(before + 1);
   // Wait for the marker itself, which may overtake an earlier hand-off.
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -133,4 +136,4 @@ TEST(OpenerRecorder, DISABLED_RecordOpenedAddress) {
   std::ofstream(log, std::ios::binary | std::ios::app) << args.back() << "\n";
 }
 
-}  // namespace mailertest
+}  // namespace testutil
