@@ -20,13 +20,15 @@ std::exception_ptr g_held;
 MsgBoxHook g_msgBoxHook;
 int g_overrideW = 0, g_overrideH = 0;
 bool g_initialised = false;
+// Never destroyed: forms and timers that are statics of their own may go
+// after these lists at the program's exit, and still unregister themselves.
 std::vector<Timer*>& Timers() {
-  static std::vector<Timer*> t;
-  return t;
+  static auto* t = new std::vector<Timer*>;
+  return *t;
 }
 std::vector<Form*>& LoadedForms() {
-  static std::vector<Form*> f;
-  return f;
+  static auto* f = new std::vector<Form*>;
+  return *f;
 }
 
 // Frame of a fixed dialog, pixels: border each side and caption.
