@@ -15,17 +15,7 @@
 #include <vector>
 
 #include "platform/winapi.h"
-
-namespace {
-std::atomic<std::int64_t> g_allocations{0};
-}
-void* operator new(std::size_t n) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "support/alloc_count.h"
 
 namespace {
 
@@ -79,9 +69,9 @@ void Measure(benchmark::State& state, std::size_t bytes, F blit) {
   const double memcpyS = MemcpySeconds(bytes);
   blit();  // warm
   // Allocations counted in a run of its own, so the timing stays clean.
-  const std::int64_t allocs0 = g_allocations.load();
+  const std::int64_t allocs0 = bench::Allocations();
   for (int i = 0; i < 100; ++i) blit();
-  const double allocs = double(g_allocations.load() - allocs0) / 100.0;
+  const double allocs = double(bench::Allocations() - allocs0) / 100.0;
   std::int64_t n = 0;
   const auto t0 = Clock::now();
   for (auto _ : state) {

@@ -18,19 +18,7 @@
 #include "saver/gfx/cbitmap.h"
 #include "saver/gfx/csprite.h"
 #include "saver/gfx/csprite_bitmaps.h"
-
-// Every operator new of the process is counted, so a benchmark can show that
-// its loop allocates nothing.
-namespace {
-std::atomic<std::int64_t> g_allocations{0};
-}
-void* operator new(std::size_t n) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "support/alloc_count.h"
 
 namespace {
 
@@ -77,7 +65,7 @@ constexpr std::size_t kCellBytes = std::size_t(kCellW) * kCellH * 4;
 void Report(benchmark::State& state, std::chrono::steady_clock::time_point t0,
             std::int64_t allocations0, std::size_t bytes) {
   const auto t1 = std::chrono::steady_clock::now();
-  state.counters["allocs"] = double(g_allocations.load() - allocations0);
+  state.counters["allocs"] = double(bench::Allocations() - allocations0);
   const double ns =
       std::chrono::duration<double, std::nano>(t1 - t0).count() / double(state.iterations());
   const double base = MemcpyNs(bytes);
@@ -102,7 +90,7 @@ void BM_SheetTransparentDraw(benchmark::State& state) {
   cBitmap stage;
   if (!stage.CreateAtSize(kStageW, kStageH)) std::abort();
   int cell = 1;
-  const std::int64_t a0 = g_allocations.load();
+  const std::int64_t a0 = bench::Allocations();
   const auto t0 = std::chrono::steady_clock::now();
   for (auto _ : state) {
     sheet->TransparentDraw(stage.hDC(), 700, 400, cell, useBuild);
@@ -128,7 +116,7 @@ void BM_SpriteFrameCycle(benchmark::State& state) {
   sprite.YDir(-1);
   int cell = 1;
   int n = 0;
-  const std::int64_t a0 = g_allocations.load();
+  const std::int64_t a0 = bench::Allocations();
   const auto t0 = std::chrono::steady_clock::now();
   for (auto _ : state) {
     sprite.RestoreBackground(stage.hDC());
