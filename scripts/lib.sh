@@ -42,7 +42,11 @@ start_xvfb() {
   local n=${XVFB_FIRST:-90} tries
   for tries in $(seq 20); do
     while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "$size" -ac -nolisten tcp -dpi 96 >/dev/null 2>&1 &
+    # XVFB_EXTRA: further options, e.g. -noreset for a script whose programs
+    # come and go (the server resets when its last client leaves, and a
+    # program connecting at that moment fails).
+    # shellcheck disable=SC2086
+    Xvfb ":$n" -screen 0 "$size" -ac -nolisten tcp -dpi 96 ${XVFB_EXTRA:-} >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
       [ -e /tmp/.X11-unix/X$n ] && break
@@ -107,4 +111,39 @@ wait_exit() {
     sleep 0.1
   done
   return 1
+}
+
+# The start of an end-to-end script:  e2e_begin NAME TARGET DIST
+# Copies DIST to a folder of its own ($tmp/dist; the scripts change files in
+# it), sets target, prog and mailer (the two programs there), bad and fail,
+# and for win64 a Wine prefix of the script's own; pids collects what the
+# script starts. Everything is ended and removed at exit; a script may
+# define e2e_cleanup_extra for what else it started.
+e2e_begin() {
+  E2E_NAME=$1 target=$2
+  local d
+  d=$(cd "${3:?dist folder}" && pwd) || exit 2
+  bad=0
+  pids=()
+  tmp=$(mktemp -d "/tmp/tamarel-$E2E_NAME.XXXXXX")
+  cp -r "$d" "$tmp/dist"
+  case $target in
+    linux) prog=$tmp/dist/Tamarel mailer=$tmp/dist/Pellmar ;;
+    win64)
+      prog=$tmp/dist/Tamarel.scr mailer=$tmp/dist/Pellmar.exe
+      export WINEPREFIX=$ROOT/build/wine-e2e-$E2E_NAME
+      wine_env
+      ;;
+    *) echo "unknown target $target" >&2; exit 2 ;;
+  esac
+  trap e2e_cleanup EXIT
+  [ -e "$prog" ] || { echo "$E2E_NAME-$target: $prog missing"; exit 1; }
+}
+fail() { echo "$E2E_NAME-$target: $*"; bad=1; }
+e2e_cleanup() {
+  if declare -F e2e_cleanup_extra >/dev/null; then e2e_cleanup_extra; fi
+  for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
+  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
+  stop_xvfb
+  rm -rf "$tmp"
 }

@@ -11,35 +11,9 @@
 #   tests/e2e/dialog.sh linux|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-target=${1:?linux or win64}
-dist=${2:?dist folder}
-dist=$(cd "$dist" && pwd)
-bad=0
-fail() { echo "dialog-$target: $*"; bad=1; }
-
-tmp=$(mktemp -d /tmp/tamarel-dialog.XXXXXX)
-cp -r "$dist" "$tmp/dist"
+e2e_begin dialog "${1:?linux or win64}" "${2:?dist folder}"
 ini=$tmp/dist/ovinflowers.ini
-case $target in
-  linux) prog=$tmp/dist/Tamarel ;;
-  win64)
-    prog=$tmp/dist/Tamarel.scr
-    export WINEPREFIX=$ROOT/build/wine-e2e-dialog
-    wine_env
-    ;;
-  *) echo "unknown target $target" >&2; exit 2 ;;
-esac
-[ -e "$prog" ] || { echo "dialog-$target: $prog missing"; exit 1; }
-
-pids=()
-cleanup() {
-  for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
-  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
-  stop_xvfb
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-start_xvfb 1024x768x24 || { echo "dialog-$target: no display of our own"; exit 1; }
+XVFB_EXTRA=-noreset start_xvfb 1024x768x24 || { echo "dialog-$target: no display of our own"; exit 1; }
 
 # The browser: a probe that notes each address it is given.
 mkdir -p "$tmp/config" "$tmp/data/applications"

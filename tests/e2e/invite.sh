@@ -14,39 +14,9 @@
 #   tests/e2e/invite.sh linux|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-target=${1:?linux or win64}
-dist=${2:?dist folder}
-dist=$(cd "$dist" && pwd)
-bad=0
-fail() { echo "invite-$target: $*"; bad=1; }
-
-tmp=$(mktemp -d /tmp/tamarel-invite.XXXXXX)
-cp -r "$dist" "$tmp/dist"
+e2e_begin invite "${1:?linux or win64}" "${2:?dist folder}"
 ini=$tmp/dist/ovinflowers.ini
-case $target in
-  linux)
-    prog=$tmp/dist/Tamarel
-    mailer=$tmp/dist/Pellmar
-    ;;
-  win64)
-    prog=$tmp/dist/Tamarel.scr
-    mailer=$tmp/dist/Pellmar.exe
-    export WINEPREFIX=$ROOT/build/wine-e2e-invite
-    wine_env
-    ;;
-  *) echo "unknown target $target" >&2; exit 2 ;;
-esac
-[ -e "$prog" ] || { echo "invite-$target: $prog missing"; exit 1; }
-
-pids=()
-cleanup() {
-  for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
-  for p in $(mailer_pids); do kill "$p" 2>/dev/null; done
-  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
-  stop_xvfb
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+e2e_cleanup_extra() { for p in $(mailer_pids); do kill "$p" 2>/dev/null; done; }
 start_xvfb 320x240x24 || { echo "invite-$target: no display of our own"; exit 1; }
 if [ "$target" = win64 ] && [ ! -d "$WINEPREFIX" ]; then wine_fresh_prefix; fi
 # Offline runs start with a fresh Wine server inside their namespace, so the

@@ -11,33 +11,7 @@
 #   tests/e2e/preview.sh linux|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-target=${1:?linux or win64}
-dist=${2:?dist folder}
-dist=$(cd "$dist" && pwd)
-bad=0
-fail() { echo "preview-$target: $*"; bad=1; }
-
-tmp=$(mktemp -d /tmp/tamarel-preview.XXXXXX)
-cp -r "$dist" "$tmp/dist"
-case $target in
-  linux) prog=$tmp/dist/Tamarel ;;
-  win64)
-    prog=$tmp/dist/Tamarel.scr
-    export WINEPREFIX=$ROOT/build/wine-e2e-preview
-    wine_env
-    ;;
-  *) echo "unknown target $target" >&2; exit 2 ;;
-esac
-[ -e "$prog" ] || { echo "preview-$target: $prog missing"; exit 1; }
-
-pids=()
-cleanup() {
-  for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
-  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
-  stop_xvfb
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+e2e_begin preview "${1:?linux or win64}" "${2:?dist folder}"
 start_xvfb 640x480x24 || { echo "preview-$target: no display of our own"; exit 1; }
 
 # The other program's window.
