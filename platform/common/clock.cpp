@@ -89,6 +89,7 @@ std::int64_t ClockMillis() {
 
 std::int64_t MillisUntilTick(std::uint32_t target) {
   if (g_mode == ClockMode::Virtual) return 0;
+  if (g_mode == ClockMode::Real) return native::RealMillisUntilTick(target);
   const std::uint32_t now = TickCount();
   if (Reached(now, target)) return 0;
   return static_cast<std::int64_t>(target - now);

@@ -29,6 +29,10 @@ void SetSessionEndNotifier(void (*notify)());
 
 // The system's clocks.
 std::uint32_t RealTickCount();
+// Real milliseconds until RealTickCount() reaches `target` (0 if it has;
+// wrap-safe): a wait of that long ends with the counter there, not short of
+// it, where the counter moves in steps.
+std::int64_t RealMillisUntilTick(std::uint32_t target);
 // Seconds since local midnight, with the fraction.
 double RealTimeOfDay();
 // A monotonic millisecond clock at full resolution.

@@ -280,7 +280,10 @@ void FormWindow::paintEvent(QPaintEvent* e) {
   // Each changed rectangle on its own: their bounding rectangle would be
   // most of the screen when sprites are spread over it.
   const QRegion inside = e->region().intersected(QRect(0, 0, w, h));
-  for (const QRect& r : inside) p.drawImage(r.topLeft(), surface, r);
+  for (const QRect& r : inside) {
+    p.drawImage(r.topLeft(), surface, r);
+    portable::WindowRepainted(qf->hwnd, r.x(), r.y(), r.width(), r.height());
+  }
   // Beyond the surface (a window larger than it) the window stays black.
   const QRegion rest = e->region().subtracted(QRegion(0, 0, w, h));
   for (const QRect& r : rest) p.fillRect(r, Qt::black);
@@ -376,6 +379,14 @@ void QtForm::SetTopmost(bool topmost) {
 }
 
 bool QtForm::IsShown() const { return window && window->isVisible(); }
+
+unsigned long QtForm::NativeWindow() const {
+  static const bool onX = QGuiApplication::platformName() == QLatin1String("xcb");
+  if (!onX || !window || Exiting() || !window->isVisible()) return 0;
+  // A scaled window is Qt's to draw: its pixels are not the surface's.
+  if (window->devicePixelRatio() != 1.0) return 0;
+  return static_cast<unsigned long>(window->internalWinId());
+}
 
 }  // namespace forms::qt
 
@@ -616,6 +627,17 @@ int MessageBox(const std::string& text, int style, const std::string& caption) {
 }
 
 }  // namespace forms::backend
+
+namespace portable {
+
+void SchedulePresent() {
+  if (forms::qt::Exiting()) return;
+  // A posted call runs in every event loop, a message box's too.
+  QMetaObject::invokeMethod(
+      qApp, [] { PresentWindows(); }, Qt::QueuedConnection);
+}
+
+}  // namespace portable
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig (Qt's font database) and libdbus (Qt's desktop integration on

@@ -57,6 +57,7 @@ struct QtForm : portable::WindowSink {
   void SetShown(bool shown) override;
   void SetTopmost(bool topmost) override;
   bool IsShown() const override;
+  unsigned long NativeWindow() const override;
 };
 
 // The top-level widget of a form.

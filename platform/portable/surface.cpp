@@ -18,6 +18,7 @@
 #include "gdi_engine.h"
 #include "platform/image.h"
 #include "platform/process.h"
+#include "present.h"
 
 namespace {
 
@@ -35,10 +36,15 @@ struct OurWindow {
   portable::WindowSink* sink = nullptr;
   int width = 0;
   int height = 0;
-  std::vector<std::uint32_t> px;
+  portable::present::SurfacePixels px;
   std::string className;
   std::string title;
+  // Drawn since the window was last served by the direct path.
+  std::vector<portable::present::Rect> dirty;
 };
+
+// Whether a present is already asked for.
+bool g_presentAsked = false;
 
 struct Registry {
   std::vector<OurWindow> windows = std::vector<OurWindow>(1);  // index 0 unused
@@ -68,6 +74,58 @@ bool Allocate(std::vector<std::uint32_t>& px, int width, int height) {
   } catch (const std::bad_alloc&) {
     px.clear();
     return false;
+  }
+}
+
+bool Allocate(portable::present::SurfacePixels& px, int width, int height) {
+  return px.Allocate(static_cast<std::size_t>(std::max(width, 0)) *
+                     static_cast<std::size_t>(std::max(height, 0)));
+}
+
+// A frame draws the same places more than once (and the logo four times):
+// each place is put once. Past kMaxDirty places the nearest two are joined.
+constexpr std::size_t kMaxDirty = 64;
+
+std::int64_t Area(const portable::present::Rect& r) {
+  return static_cast<std::int64_t>(r.w) * static_cast<std::int64_t>(r.h);
+}
+
+bool Contains(const portable::present::Rect& a, const portable::present::Rect& b) {
+  return b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w && b.y + b.h <= a.y + a.h;
+}
+
+portable::present::Rect Union(const portable::present::Rect& a, const portable::present::Rect& b) {
+  const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+  const int x1 = std::max(a.x + a.w, b.x + b.w), y1 = std::max(a.y + a.h, b.y + b.h);
+  return {x0, y0, x1 - x0, y1 - y0};
+}
+
+void AddDirty(std::vector<portable::present::Rect>& list, const portable::present::Rect& r) {
+  for (const auto& d : list)
+    if (Contains(d, r)) return;
+  std::erase_if(list, [&](const portable::present::Rect& d) { return Contains(r, d); });
+  if (list.size() < kMaxDirty) {
+    list.push_back(r);
+    return;
+  }
+  std::size_t best = 0;
+  std::int64_t growth = INT64_MAX;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::int64_t g = Area(Union(list[i], r)) - Area(list[i]);
+    if (g < growth) {
+      growth = g;
+      best = i;
+    }
+  }
+  list[best] = Union(list[best], r);
+}
+
+// Keeps a drawn place for the next present, which the event loop runs.
+void Queue(OurWindow& w, const portable::present::Rect& r) {
+  AddDirty(w.dirty, r);
+  if (!g_presentAsked) {
+    g_presentAsked = true;
+    portable::SchedulePresent();
   }
 }
 
@@ -240,14 +298,17 @@ void ResizeWindow(win::HWND hwnd, int width, int height) {
   height = Clamp(height);
   if (width == w->width && height == w->height) return;
   // What was drawn stays where it was; new area is black.
-  std::vector<std::uint32_t> px;
+  present::SurfacePixels px;
   if (!Allocate(px, width, height)) return;
   for (int y = 0; y < std::min(height, w->height); ++y)
-    std::copy_n(&w->px[static_cast<std::size_t>(y) * w->width], std::min(width, w->width),
-                &px[static_cast<std::size_t>(y) * width]);
-  w->px.swap(px);
+    std::copy_n(w->px.data() + static_cast<std::size_t>(y) * w->width, std::min(width, w->width),
+                px.data() + static_cast<std::size_t>(y) * width);
+  w->px = std::move(px);
   w->width = width;
   w->height = height;
+  // Places drawn before may lie outside now; the toolkit repaints a resized
+  // window in full anyway.
+  w->dirty.clear();
 }
 
 void SetWindowTitle(win::HWND hwnd, const std::string& title) {
@@ -276,6 +337,36 @@ win::HWND FindOurWindow(const char* className, const char* title) {
     return reinterpret_cast<win::HWND>(static_cast<std::uintptr_t>(v));
   }
   return nullptr;
+}
+
+void PresentWindows() {
+  g_presentAsked = false;
+  bool put = false;
+  for (OurWindow& w : R().windows) {
+    if (!w.used || w.dirty.empty()) continue;
+    const unsigned long xid = w.sink ? w.sink->NativeWindow() : 0;
+    if (!present::Put(xid, w.px, w.width, w.height, w.dirty)) {
+      // No longer served directly (hidden, or its native window changed):
+      // the toolkit repaints these places.
+      if (w.sink)
+        for (const auto& r : w.dirty) w.sink->SurfaceDrawn(r.x, r.y, r.w, r.h);
+    } else {
+      put = true;
+    }
+    w.dirty.clear();
+  }
+  if (put) present::Flush();
+}
+
+void WindowRepainted(win::HWND hwnd, int x, int y, int width, int height) {
+  OurWindow* w = Find(hwnd);
+  if (!w || !w->sink || width <= 0 || height <= 0) return;
+  // The toolkit's picture and ours travel on two connections; putting ours
+  // after its repaint leaves the newest on the screen whichever comes first.
+  if (!present::CanServe(w->sink->NativeWindow())) return;
+  const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+  const int x1 = std::min(x + width, w->width), y1 = std::min(y + height, w->height);
+  if (x1 > x0 && y1 > y0) Queue(*w, {x0, y0, x1 - x0, y1 - y0});
 }
 
 WindowSink* SinkOf(win::HWND hwnd) {
@@ -309,7 +400,12 @@ void OurWindowDrawn(win::HWND hwnd, const Rect& r) {
   OurWindow* w = Find(hwnd);
   if (!w || r.Empty()) return;
   plat::CountWindowPixels(static_cast<std::uint64_t>(r.w) * static_cast<std::uint64_t>(r.h));
-  if (w->sink) w->sink->SurfaceDrawn(r.x, r.y, r.w, r.h);
+  if (!w->sink) return;
+  if (present::CanServe(w->sink->NativeWindow())) {
+    Queue(*w, {r.x, r.y, r.w, r.h});
+    return;
+  }
+  w->sink->SurfaceDrawn(r.x, r.y, r.w, r.h);
 }
 
 void ScreenSize(int* width, int* height) {

@@ -21,6 +21,10 @@ class WindowSink {
   // SetWindowPos with HWND_TOPMOST / HWND_NOTOPMOST.
   virtual void SetTopmost(bool topmost) = 0;
   virtual bool IsShown() const = 0;
+  // The X window that shows the surface pixel for pixel, when there is one
+  // that we may put the surface on ourselves; 0 otherwise (not shown, not on
+  // X, or scaled by the toolkit).
+  virtual unsigned long NativeWindow() const = 0;
 };
 
 // Registers a window of ours with a surface of width x height (black) and
@@ -39,6 +43,17 @@ WindowSink* SinkOf(win::HWND hwnd);
 // The surface for painting: 0x00RRGGBB, `*stride` pixels per row; nullptr
 // when the handle is not one of our windows.
 const std::uint32_t* WindowPixels(win::HWND hwnd, int* width, int* height, int* stride);
+
+// Puts what was drawn on our windows since the last time on the screen, for
+// the windows the direct path serves (see present.h); the others were told
+// through SurfaceDrawn.
+void PresentWindows();
+// The toolkit repainted a place of a window (an expose): ours is put there
+// again after it.
+void WindowRepainted(win::HWND hwnd, int x, int y, int width, int height);
+// Implemented by the forms side: runs PresentWindows from the event loop
+// soon (once, however often it is asked before that).
+void SchedulePresent();
 
 // Implemented by the forms side: hide or show the mouse pointer over our
 // windows (ShowCursor's display count below 0 hides it).

@@ -13,6 +13,14 @@ namespace plat::native {
 
 std::uint32_t RealTickCount() { return ::GetTickCount(); }
 
+// The counter and the waits move with the same clock interrupt: a wait of
+// the difference ends at the step that reaches it.
+std::int64_t RealMillisUntilTick(std::uint32_t target) {
+  const std::uint32_t now = ::GetTickCount();
+  if (static_cast<std::int32_t>(now - target) >= 0) return 0;
+  return static_cast<std::int64_t>(target - now);
+}
+
 double RealTimeOfDay() {
   SYSTEMTIME t{};
   ::GetLocalTime(&t);

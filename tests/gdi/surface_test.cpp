@@ -30,6 +30,7 @@ class Sink : public portable::WindowSink {
   void SetShown(bool) override {}
   void SetTopmost(bool) override {}
   bool IsShown() const override { return true; }
+  unsigned long NativeWindow() const override { return 0; }
 };
 
 std::uint32_t SurfaceAt(win::HWND hwnd, int x, int y) {

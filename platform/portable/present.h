@@ -1,0 +1,73 @@
+// Putting our windows' surfaces on the X server ourselves: the rectangles a
+// frame drew go straight from the surface to the window (shared memory when
+// the server can read ours, plain image requests when not), on a connection
+// of our own. The forms toolkit keeps the windows and their events; it only
+// repaints a window when the server asks (an expose) or when this path
+// cannot serve the window.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace portable::present {
+
+// Pixels of a surface, 0x00RRGGBB, zeroed when made. Shared with the X
+// server when it can be; plain memory otherwise.
+class SurfacePixels {
+ public:
+  SurfacePixels() = default;
+  SurfacePixels(SurfacePixels&& o) noexcept;
+  SurfacePixels& operator=(SurfacePixels&& o) noexcept;
+  SurfacePixels(const SurfacePixels&) = delete;
+  SurfacePixels& operator=(const SurfacePixels&) = delete;
+  ~SurfacePixels();
+
+  // Replaces the pixels with `count` black ones; false (and empty) when the
+  // memory cannot be had.
+  bool Allocate(std::size_t count);
+  std::uint32_t* data() { return data_; }
+  const std::uint32_t* data() const { return data_; }
+  std::size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  // The server's name of the shared segment; 0 when the pixels are not shared.
+  std::uint32_t Segment() const { return segment_; }
+
+ private:
+  void Release();
+  std::uint32_t* data_ = nullptr;
+  std::size_t count_ = 0;
+  std::vector<std::uint32_t> heap_;
+  void* shared_ = nullptr;
+  std::uint32_t segment_ = 0;
+};
+
+struct Rect {
+  int x, y, w, h;
+};
+
+// Whether the X window `xid` can be served from our surfaces as they are
+// (a true-colour visual in the surface's byte order, on a server we reach).
+// The answer for a window is found once.
+bool CanServe(unsigned long xid);
+
+// Puts rectangles of a surface of `width` x `height` (rows of `width`
+// pixels) on the window at the same places. False when the window could not
+// be served (the caller then lets the toolkit repaint them).
+bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
+         const std::vector<Rect>& rects);
+
+// Sends what was put; errors the server sent back are read and dropped.
+void Flush();
+
+// For tests: new surfaces use shared memory (true, the default) or not.
+void SetSharedMemoryForTest(bool allowed);
+
+// Rectangles put so far, by way: shared memory, plain requests.
+struct Counts {
+  std::uint64_t shared = 0;
+  std::uint64_t plain = 0;
+};
+Counts CountsForTest();
+
+}  // namespace portable::present
