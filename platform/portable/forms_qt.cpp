@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "present.h"
 #include "process_internal.h"
 
 namespace forms::qt {
@@ -264,9 +265,21 @@ FormWindow::FormWindow(QtForm* owner) : QWidget(nullptr), owner_(owner) {
 
 FormWindow::~FormWindow() = default;
 
+QPaintEngine* FormWindow::paintEngine() const {
+  // None for a window the platform puts its surface on: Qt paints nothing
+  // of it, and asks (a paint event) only where the server lost the picture.
+  return owner_->direct ? nullptr : QWidget::paintEngine();
+}
+
 void FormWindow::paintEvent(QPaintEvent* e) {
   QtForm* qf = owner_.get();
   if (!qf->dcUsed || !qf->hwnd) return;
+  if (qf->direct) {
+    for (const QRect& r : e->region())
+      portable::WindowRepainted(qf->hwnd, r.x(), r.y(), r.width(), r.height());
+    portable::PresentWindows();
+    return;
+  }
   int w = 0, h = 0, stride = 0;
   const std::uint32_t* px = portable::WindowPixels(qf->hwnd, &w, &h, &stride);
   QPainter p(this);
@@ -280,10 +293,7 @@ void FormWindow::paintEvent(QPaintEvent* e) {
   // Each changed rectangle on its own: their bounding rectangle would be
   // most of the screen when sprites are spread over it.
   const QRegion inside = e->region().intersected(QRect(0, 0, w, h));
-  for (const QRect& r : inside) {
-    p.drawImage(r.topLeft(), surface, r);
-    portable::WindowRepainted(qf->hwnd, r.x(), r.y(), r.width(), r.height());
-  }
+  for (const QRect& r : inside) p.drawImage(r.topLeft(), surface, r);
   // Beyond the surface (a window larger than it) the window stays black.
   const QRegion rest = e->region().subtracted(QRegion(0, 0, w, h));
   for (const QRect& r : rest) p.fillRect(r, Qt::black);
@@ -381,12 +391,26 @@ void QtForm::SetTopmost(bool topmost) {
 bool QtForm::IsShown() const { return window && window->isVisible(); }
 
 unsigned long QtForm::NativeWindow() const {
-  static const bool onX = QGuiApplication::platformName() == QLatin1String("xcb");
-  if (!onX || !window || Exiting() || !window->isVisible()) return 0;
-  // A scaled window is Qt's to draw: its pixels are not the surface's.
-  if (window->devicePixelRatio() != 1.0) return 0;
-  return static_cast<unsigned long>(window->internalWinId());
+  if (!direct || !window || Exiting() || !window->isVisible()) return 0;
+  // The window's own handle: the widget's id can name a native window that
+  // was made again (a changed window flag) after the widget took it.
+  const QWindow* h = window->windowHandle();
+  return h && h->handle() ? static_cast<unsigned long>(h->winId()) : 0;
 }
+
+namespace {
+
+// Whether the platform can put the form's surface on its window itself: on
+// X, unscaled (a scaled window's pixels are not the surface's), a visual
+// the surface's pixels are, and no controls for Qt to paint over it.
+bool CanPutDirectly(QtForm& qf) {
+  static const bool onX = QGuiApplication::platformName() == QLatin1String("xcb");
+  if (!onX || !qf.window || !qf.controls.empty()) return false;
+  if (qf.window->devicePixelRatio() != 1.0) return false;
+  return portable::present::CanServe(static_cast<unsigned long>(qf.window->winId()));
+}
+
+}  // namespace
 
 }  // namespace forms::qt
 
@@ -573,6 +597,10 @@ win::HDC FormDC(Form& form) {
     if (!qf->dc) return nullptr;
     // From now on what reaches the screen is what was drawn to the DC.
     qf->dcUsed = true;
+    if (CanPutDirectly(*qf)) {
+      qf->direct = true;
+      qf->window->setAttribute(Qt::WA_PaintOnScreen, true);
+    }
     ApplyColors(*qf);
     qf->window->update();
   }

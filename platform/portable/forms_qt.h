@@ -47,6 +47,9 @@ struct QtForm : portable::WindowSink {
   win::HDC dc = nullptr;
   // Once the program asked for the window DC, the window shows its surface.
   bool dcUsed = false;
+  // The surface is put on the X window by the platform itself, and Qt keeps
+  // no picture of the window (see present.h).
+  bool direct = false;
   // A centred form is centred until it has been shown once.
   bool everShown = false;
   // The X window of another program we are embedded in (0: none).
@@ -69,6 +72,7 @@ class FormWindow : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  QPaintEngine* paintEngine() const override;
   void resizeEvent(QResizeEvent* e) override;
   void moveEvent(QMoveEvent* e) override;
   void closeEvent(QCloseEvent* e) override;

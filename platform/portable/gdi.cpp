@@ -241,12 +241,12 @@ bool ViewOf(const Dc& dc, View* v) {
 }
 
 // After drawing into a DC: a window shows what changed.
-void Drawn(const Dc& dc, const Rect& r) {
+void Drawn(const Dc& dc, const Rect& r, const Rect& changed) {
   if (r.Empty()) return;
   if (dc.kind == DcKind::Window) {
-    portable::gdi::OurWindowDrawn(dc.hwnd, r);
-  } else if (dc.kind == DcKind::Foreign) {
-    portable::gdi::ForeignDrawn(dc.foreign, r);
+    portable::gdi::OurWindowDrawn(dc.hwnd, r, changed);
+  } else if (dc.kind == DcKind::Foreign && !changed.Empty()) {
+    portable::gdi::ForeignDrawn(dc.foreign, changed);
   }
 }
 
@@ -460,9 +460,10 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWOR
     colours.srcBk = s->bk;
     sp = &sv;
   }
-  Rect drawn;
-  if (!portable::gdi::Blit(dv, x, y, cx, cy, sp, x1, y1, rop, colours, &drawn)) return FALSE;
-  Drawn(*d, drawn);
+  Rect drawn, changed;
+  if (!portable::gdi::Blit(dv, x, y, cx, cy, sp, x1, y1, rop, colours, &drawn, &changed))
+    return FALSE;
+  Drawn(*d, drawn, changed);
   return TRUE;
 }
 
@@ -492,7 +493,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
     const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
     byte = white ? (byte | bit) : (byte & ~bit);
   }
-  Drawn(*dc, Rect{x, y, 1, 1});
+  Drawn(*dc, Rect{x, y, 1, 1}, Rect{x, y, 1, 1});
   return set;
 }
 

@@ -440,11 +440,32 @@ void ApplyBits(std::uint8_t* drow, int dx, int n, const std::uint8_t* bits, cons
 
 bool Overlaps(const View& a, const View* b) { return b && a.bits == b->bits; }
 
+// A colour copy onto a shown surface: rows that already hold the source's
+// pixels are not written (most of a frame's copies repeat the last one, and
+// writing the server's shared pixels again would cost it and us). Returns
+// the rows changed, across the whole width copied.
+Rect CopyChangedRows(const View& dst, int dx0, int dy0, const View& src, int sx0, int sy0, int n,
+                     int rows) {
+  const std::size_t bytes = static_cast<std::size_t>(n) * 4;
+  int first = -1, last = -1;
+  std::uint8_t* d = dst.bits + dst.stride * dy0 + std::ptrdiff_t{4} * dx0;
+  const std::uint8_t* s = src.bits + src.stride * sy0 + std::ptrdiff_t{4} * sx0;
+  for (int j = 0; j < rows; ++j, d += dst.stride, s += src.stride) {
+    if (std::memcmp(d, s, bytes) == 0) continue;
+    std::memcpy(d, s, bytes);
+    if (first < 0) first = j;
+    last = j;
+  }
+  if (first < 0) return Rect{};
+  return Rect{dx0, dy0 + first, n, last - first + 1};
+}
+
 }  // namespace
 
 bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
-          win::DWORD rop, const Colours& colours, Rect* drawn) {
+          win::DWORD rop, const Colours& colours, Rect* drawn, Rect* changed) {
   if (drawn) *drawn = Rect{};
+  if (changed) *changed = Rect{};
   if (!dst || (dst.bpp != 1 && dst.bpp != 32) || !RopSupported(rop)) return false;
   const bool usesSrc = RopUsesSource(rop);
   if (usesSrc && (!src || !*src || (src->bpp != 1 && src->bpp != 32))) return false;
@@ -486,6 +507,12 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
   const bool leftward = sameRow && dx0 > sx0;
 
   const std::uint8_t r = RopByte(rop);
+  if (dst.shown && r == 0xCC && src && src->bpp == 32 && dst.bpp == 32 && !same) {
+    const Rect rowsChanged = CopyChangedRows(dst, dx0, dy0, *src, sx0, sy0, n, rows);
+    if (drawn) *drawn = Rect{dx0, dy0, n, rows};
+    if (changed) *changed = rowsChanged;
+    return true;
+  }
   const std::uint32_t srcBk = PixelFromColorref(colours.srcBk & kRgbMask);
   const std::uint32_t dstBk = PixelFromColorref(colours.dstBk & kRgbMask);
   const std::uint32_t dstText = PixelFromColorref(colours.dstText & kRgbMask);
@@ -562,6 +589,7 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
     }
   });
   if (drawn) *drawn = Rect{dx0, dy0, n, rows};
+  if (changed) *changed = Rect{dx0, dy0, n, rows};
   return true;
 }
 

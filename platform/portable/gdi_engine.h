@@ -18,6 +18,9 @@ struct View {
   int height = 0;
   std::ptrdiff_t stride = 0;  // bytes from one row to the next
   int bpp = 0;                // 1 or 32
+  // A window's surface, which the screen shows: a copy leaves pixels that
+  // already match alone, so that only what changed is drawn and shown.
+  bool shown = false;
   explicit operator bool() const { return bits != nullptr && width > 0 && height > 0; }
   std::uint32_t* Row32(int y) const {
     return reinterpret_cast<std::uint32_t*>(bits + stride * static_cast<std::ptrdiff_t>(y));
@@ -59,17 +62,19 @@ inline bool RopSupported(win::DWORD rop) {
 
 // The block transfer: clips to both views (source may be null when the
 // operation does not read it), converts between the formats, applies the
-// operation and reports the destination rectangle it drew (possibly empty).
+// operation and reports the destination rectangle it drew (possibly empty)
+// and, within it, the part whose pixels may have changed (for a copy onto a
+// shown destination, the rows it did change; otherwise all it drew).
 // Handles a source overlapping the destination. Allocates nothing.
 bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
-          win::DWORD rop, const Colours& colours, Rect* drawn);
+          win::DWORD rop, const Colours& colours, Rect* drawn, Rect* changed = nullptr);
 
 // ---- surfaces (surface.cpp) -------------------------------------------------------
 
 // One of our windows: its surface, and the note that a rectangle of it was
 // drawn (shown by the window, counted for the benchmarks).
 bool OurWindowView(win::HWND hwnd, View* view);
-void OurWindowDrawn(win::HWND hwnd, const Rect& r);
+void OurWindowDrawn(win::HWND hwnd, const Rect& drawn, const Rect& changed);
 
 // The screen: 32 bits per pixel, the X screen's size when there is a
 // display, else 1920 x 1080. Its pixels exist only in memory: drawing into
@@ -83,7 +88,7 @@ bool ScreenView(View* view);
 // window or no display.
 int OpenForeign(win::HWND hwnd);
 bool ForeignView(int id, View* view);
-void ForeignDrawn(int id, const Rect& r);
+void ForeignDrawn(int id, const Rect& changed);
 void CloseForeign(int id);
 
 }  // namespace portable::gdi

@@ -28,6 +28,9 @@ constexpr std::size_t kMaxPlainBytes = 1 << 20;
 struct Verdict {
   unsigned long xid = 0;
   bool ok = false;
+  // False when the server did not know the window (yet: the toolkit's
+  // request to make it may still be on its way): asked again next time.
+  bool known = false;
   std::uint8_t depth = 0;
 };
 
@@ -108,6 +111,7 @@ Verdict Judge(xcb_connection_t* c, unsigned long xid) {
   xcb_get_window_attributes_reply_t* a =
       xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
   if (g && a) {
+    v.known = true;
     const xcb_setup_t* setup = xcb_get_setup(c);
     const xcb_visualtype_t* visual = FindVisual(setup, a->visual);
     // The surface is 0x00RRGGBB in this machine's byte order.
@@ -132,10 +136,16 @@ const Verdict* VerdictFor(unsigned long xid) {
   if (!c || xid == 0 || xid > 0xFFFFFFFFul) return nullptr;
   Server& s = S();
   for (const Verdict& v : s.verdicts)
-    if (v.xid == xid) return &v;
+    if (v.xid == xid && v.known) return &v;
+  const Verdict v = Judge(c, xid);
+  if (!v.known) {
+    static Verdict unknown;
+    unknown = v;
+    return &unknown;
+  }
   Verdict& slot = s.verdicts[s.next];
   s.next = (s.next + 1) % std::size(s.verdicts);
-  slot = Judge(c, xid);
+  slot = v;
   return &slot;
 }
 

@@ -361,8 +361,6 @@ void PresentWindows() {
 void WindowRepainted(win::HWND hwnd, int x, int y, int width, int height) {
   OurWindow* w = Find(hwnd);
   if (!w || !w->sink || width <= 0 || height <= 0) return;
-  // The toolkit's picture and ours travel on two connections; putting ours
-  // after its repaint leaves the newest on the screen whichever comes first.
   if (!present::CanServe(w->sink->NativeWindow())) return;
   const int x0 = std::max(x, 0), y0 = std::max(y, 0);
   const int x1 = std::min(x + width, w->width), y1 = std::min(y + height, w->height);
@@ -393,14 +391,16 @@ bool OurWindowView(win::HWND hwnd, View* view) {
   view->height = w->height;
   view->stride = static_cast<std::ptrdiff_t>(w->width) * 4;
   view->bpp = 32;
+  view->shown = true;
   return true;
 }
 
-void OurWindowDrawn(win::HWND hwnd, const Rect& r) {
+void OurWindowDrawn(win::HWND hwnd, const Rect& drawn, const Rect& r) {
   OurWindow* w = Find(hwnd);
-  if (!w || r.Empty()) return;
-  plat::CountWindowPixels(static_cast<std::uint64_t>(r.w) * static_cast<std::uint64_t>(r.h));
-  if (!w->sink) return;
+  if (!w || drawn.Empty()) return;
+  plat::CountWindowPixels(static_cast<std::uint64_t>(drawn.w) *
+                          static_cast<std::uint64_t>(drawn.h));
+  if (!w->sink || r.Empty()) return;
   if (present::CanServe(w->sink->NativeWindow())) {
     Queue(*w, {r.x, r.y, r.w, r.h});
     return;
@@ -485,11 +485,12 @@ bool ForeignView(int id, View* view) {
   view->height = f->height;
   view->stride = static_cast<std::ptrdiff_t>(f->width) * 4;
   view->bpp = 32;
+  view->shown = true;
   return true;
 }
 
-void ForeignDrawn(int id, const Rect& r) {
-  if (Foreign* f = FindForeign(id)) Push(*f, r);
+void ForeignDrawn(int id, const Rect& changed) {
+  if (Foreign* f = FindForeign(id)) Push(*f, changed);
 }
 
 void CloseForeign(int id) {

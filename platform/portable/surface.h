@@ -48,8 +48,8 @@ const std::uint32_t* WindowPixels(win::HWND hwnd, int* width, int* height, int* 
 // the windows the direct path serves (see present.h); the others were told
 // through SurfaceDrawn.
 void PresentWindows();
-// The toolkit repainted a place of a window (an expose): ours is put there
-// again after it.
+// The server lost the picture of a place of a window served directly (an
+// expose): it is put there again at the next present.
 void WindowRepainted(win::HWND hwnd, int x, int y, int width, int height);
 // Implemented by the forms side: runs PresentWindows from the event loop
 // soon (once, however often it is asked before that).

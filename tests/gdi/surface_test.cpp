@@ -61,19 +61,37 @@ TEST(WindowSurfaces, OnlyWhatIsCopiedToTheWindowReachesIt) {
   ASSERT_TRUE(win::BitBlt(dc, 2, 3, 40, 40, buffer.dc(), 1, 1, win::SRCCOPY));
   EXPECT_EQ(SurfaceAt(hwnd, 4, 6), 0xFF0000u);  // red as 0x00RRGGBB
   EXPECT_EQ(win::GetPixel(dc, 4, 6), 0x0000FFu);
+  // The window is told of the rows that changed (the rest was black
+  // already), across the width copied; the count is of all that was copied.
   ASSERT_EQ(sink.drawn.size(), 1u);
   EXPECT_EQ(sink.drawn[0].x, 2);
-  EXPECT_EQ(sink.drawn[0].y, 3);
+  EXPECT_EQ(sink.drawn[0].y, 6);
   EXPECT_EQ(sink.drawn[0].w, 28);
-  EXPECT_EQ(sink.drawn[0].h, 17);
+  EXPECT_EQ(sink.drawn[0].h, 1);
   EXPECT_EQ(plat::WindowPixelsCopied() - before, 28u * 17u);
+  // The same copy again changes nothing: nothing to show.
+  ASSERT_TRUE(win::BitBlt(dc, 2, 3, 40, 40, buffer.dc(), 1, 1, win::SRCCOPY));
+  EXPECT_EQ(sink.drawn.size(), 1u);
+  // Rows apart change: one rectangle from the first to the last.
+  win::SetPixel(buffer.dc(), 5, 2, 0x00FF00);
+  win::SetPixel(buffer.dc(), 5, 12, 0x00FF00);
+  ASSERT_TRUE(win::BitBlt(dc, 0, 0, 30, 20, buffer.dc(), 0, 0, win::SRCCOPY));
+  ASSERT_EQ(sink.drawn.size(), 2u);
+  EXPECT_EQ(sink.drawn[1].y, 2);
+  EXPECT_EQ(sink.drawn[1].h, 11);
+  EXPECT_EQ(SurfaceAt(hwnd, 5, 12), 0x00FF00u);
+  EXPECT_EQ(SurfaceAt(hwnd, 3, 4), 0xFF0000u);
+  // Operations other than a copy tell of all they drew.
+  ASSERT_TRUE(win::BitBlt(dc, 1, 1, 3, 2, buffer.dc(), 0, 0, win::SRCPAINT));
+  ASSERT_EQ(sink.drawn.size(), 3u);
+  EXPECT_EQ(sink.drawn[2].h, 2);
   // Nothing drawn (wholly outside): nothing to show.
   ASSERT_TRUE(win::BitBlt(dc, 40, 0, 5, 5, buffer.dc(), 0, 0, win::SRCCOPY));
-  EXPECT_EQ(sink.drawn.size(), 1u);
+  EXPECT_EQ(sink.drawn.size(), 3u);
 
   // A larger window keeps what was drawn.
   portable::ResizeWindow(hwnd, 50, 25);
-  EXPECT_EQ(SurfaceAt(hwnd, 4, 6), 0xFF0000u);
+  EXPECT_EQ(SurfaceAt(hwnd, 5, 12), 0x00FF00u);
   EXPECT_EQ(SurfaceAt(hwnd, 45, 22), 0u);
 
   // Once the window is gone its handle and its DC find nothing.
