@@ -77,6 +77,7 @@ struct Bitmap {
   int bpp = 0;
   std::ptrdiff_t stride = 0;
   PixelStore bits;
+  portable::gdi::Stamps stamps;
   std::uint32_t selectedIn = 0;  // handle value of the DC holding it
   bool stock = false;            // the 1 x 1 bitmap new memory DCs hold
   bool deletePending = false;    // deleted while selected: freed when let go
@@ -87,6 +88,7 @@ struct Bitmap {
     v.height = height;
     v.stride = stride;
     v.bpp = bpp;
+    v.stamps = &stamps;
     return v;
   }
 };
@@ -197,6 +199,7 @@ class Table {
           bpp == 32 ? ColourStride(width) : static_cast<std::ptrdiff_t>((width + 31) / 32) * 4;
       if (!b->bits.Allocate(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height)))
         return nullptr;
+      b->stamps.Reset(width, height);
       return b;
     } catch (const std::bad_alloc&) {
       return nullptr;
@@ -278,13 +281,232 @@ bool Get(const View& v, int x, int y, std::uint32_t* px) {
   return true;
 }
 
+// ---- transfers that would change nothing ----------------------------------------------------
+//
+// A frame of the show repeats most of its transfers exactly: a cell drawn
+// where it already is, the same rectangle copied to the window again. A
+// copy, an OR and an AND give the same pixels when done twice over (so does
+// a cell's transparent draw, an OR with its mask followed at once by an AND
+// with its picture), so such a transfer is left out when nothing was written
+// since it last ran to the pixels it reads or writes (the stamps of each
+// pixel store tell). The OR of a pair is owed rather than left out: if the
+// next call is not its AND, it is done first.
+
+using portable::gdi::Stamps;
+using win::BOOL;
+using win::COLORREF;
+using win::DWORD;
+using win::FALSE;
+using win::HDC;
+using win::SRCAND;
+using win::SRCCOPY;
+using win::SRCPAINT;
+using win::TRUE;
+
+struct MemoKey {
+  std::uint64_t dst = 0, src = 0;
+  int x = 0, y = 0, cx = 0, cy = 0, x1 = 0, y1 = 0;
+  DWORD rop = 0;
+  COLORREF dstBk = 0, dstText = 0, srcBk = 0;
+  bool operator==(const MemoKey&) const = default;
+  std::size_t Hash() const {
+    std::uint64_t h = dst * 0x9E3779B97F4A7C15ull ^ src * 0xC2B2AE3D27D4EB4Full;
+    for (std::uint64_t v : {std::uint64_t(std::uint32_t(x)) << 32 | std::uint32_t(y),
+                            std::uint64_t(std::uint32_t(cx)) << 32 | std::uint32_t(cy),
+                            std::uint64_t(std::uint32_t(x1)) << 32 | std::uint32_t(y1),
+                            std::uint64_t(rop) << 32 | dstBk, std::uint64_t(dstText) << 32 | srcBk})
+      h = (h ^ v) * 0x100000001B3ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+};
+
+struct MemoEntry {
+  bool used = false;
+  MemoKey key;
+  Rect dstRect, srcRect;
+  std::uint64_t seq = 0;
+  // An OR that an AND on the same rectangle followed at once.
+  bool paired = false;
+  MemoKey next;
+  Rect nextSrcRect;
+  std::uint64_t pairSeq = 0;
+};
+
+struct Memo {
+  static constexpr std::size_t kSize = 1024;  // a power of two
+  std::vector<MemoEntry> entries = std::vector<MemoEntry>(kSize);
+  bool enabled = true;
+  std::uint64_t leftOut = 0;
+  // The transfer just done, for pairing.
+  bool lastValid = false;
+  MemoKey lastKey;
+  Rect lastRect;
+  // An OR left out for now.
+  struct Owed {
+    bool active = false;
+    HDC dst = nullptr, src = nullptr;
+    int x = 0, y = 0, cx = 0, cy = 0, x1 = 0, y1 = 0;
+    DWORD rop = 0;
+    MemoKey next;
+    Rect nextSrcRect;
+    std::uint64_t pairSeq = 0;
+  } owed;
+
+  MemoEntry* Find(const MemoKey& k) {
+    MemoEntry& e = entries[k.Hash() & (kSize - 1)];
+    return e.used && e.key == k ? &e : nullptr;
+  }
+  MemoEntry& Slot(const MemoKey& k) { return entries[k.Hash() & (kSize - 1)]; }
+};
+
+Memo& M() {
+  static Memo* m = new Memo;
+  return *m;
+}
+
+bool Same(const Rect& a, const Rect& b) {
+  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+}
+
+BOOL Transfer(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop,
+              bool mayLeaveOut);
+
+// Does an owed OR before anything else may look at or change pixels; the
+// transfer just done is no longer the last thing that happened.
+void Settle() {
+  Memo& m = M();
+  m.lastValid = false;
+  if (!m.owed.active) return;
+  const Memo::Owed o = m.owed;
+  m.owed.active = false;
+  Transfer(o.dst, o.x, o.y, o.cx, o.cy, o.src, o.x1, o.y1, o.rop, false);
+}
+
+BOOL Transfer(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop,
+              bool mayLeaveOut) {
+  Memo& m = M();
+  Dc* d = T().FindDc(dst);
+  if (!d) return FALSE;
+  View dv;
+  if (!ViewOf(*d, &dv)) return FALSE;
+  Colours colours;
+  colours.dstBk = d->bk;
+  colours.dstText = d->text;
+  View sv;
+  const View* sp = nullptr;
+  Dc* s = nullptr;
+  if (portable::gdi::RopUsesSource(rop)) {
+    s = T().FindDc(src);
+    if (!s || !ViewOf(*s, &sv)) return FALSE;
+    colours.srcBk = s->bk;
+    sp = &sv;
+  }
+
+  // Only a copy, an OR or an AND of two different stores whose writes are
+  // followed, of a plain (positive) size.
+  const bool memo = m.enabled && mayLeaveOut && sp && dv.stamps && sv.stamps &&
+                    dv.bits != sv.bits && cx > 0 && cy > 0 &&
+                    (rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND);
+  MemoKey key;
+  if (memo) {
+    key =
+        MemoKey{dv.stamps->Serial(), sv.stamps->Serial(), x, y, cx, cy, x1, y1, rop, colours.dstBk,
+                colours.dstText,     colours.srcBk};
+    if (m.owed.active) {
+      if (key == m.owed.next && sv.stamps->Unchanged(m.owed.nextSrcRect, m.owed.pairSeq)) {
+        // The pair again, on pixels it left: neither changes anything.
+        m.owed.active = false;
+        m.leftOut += 2;
+        m.lastValid = false;
+        return TRUE;
+      }
+      Settle();
+      // The owed OR may have written what this one reads or writes.
+      if (!ViewOf(*d, &dv) || !ViewOf(*s, &sv)) return FALSE;
+    }
+    // A copy straight back of the copy just done: both places hold the same
+    // pixels already (a background saved right after it was put back).
+    if (rop == SRCCOPY && m.lastValid && m.lastKey.rop == SRCCOPY && dv.bpp == sv.bpp &&
+        m.lastKey.dst == key.src && m.lastKey.src == key.dst && m.lastKey.x == x1 &&
+        m.lastKey.y == y1 && m.lastKey.x1 == x && m.lastKey.y1 == y && m.lastKey.cx == cx &&
+        m.lastKey.cy == cy) {
+      ++m.leftOut;
+      m.lastValid = false;
+      if (d->kind == DcKind::Window)
+        plat::CountWindowPixels(static_cast<std::uint64_t>(m.lastRect.w) *
+                                static_cast<std::uint64_t>(m.lastRect.h));
+      return TRUE;
+    }
+    if (const MemoEntry* e = m.Find(key)) {
+      if (dv.stamps->Unchanged(e->dstRect, e->seq) && sv.stamps->Unchanged(e->srcRect, e->seq)) {
+        ++m.leftOut;
+        m.lastValid = false;
+        if (d->kind == DcKind::Window)
+          plat::CountWindowPixels(static_cast<std::uint64_t>(e->dstRect.w) *
+                                  static_cast<std::uint64_t>(e->dstRect.h));
+        return TRUE;
+      }
+      if (e->paired && d->kind == DcKind::Memory && s->kind == DcKind::Memory &&
+          dv.stamps->Unchanged(e->dstRect, e->pairSeq) &&
+          sv.stamps->Unchanged(e->srcRect, e->pairSeq)) {
+        m.owed = Memo::Owed{true,           dst,       src, x, y, cx, cy, x1, y1, rop, e->next,
+                            e->nextSrcRect, e->pairSeq};
+        m.lastValid = false;
+        return TRUE;
+      }
+    }
+  } else {
+    Settle();
+  }
+
+  Rect drawn, changed;
+  if (!portable::gdi::Blit(dv, x, y, cx, cy, sp, x1, y1, rop, colours, &drawn, &changed))
+    return FALSE;
+  if (memo) {
+    MemoEntry& e = m.Slot(key);
+    e = MemoEntry{};
+    e.used = true;
+    e.key = key;
+    e.dstRect = drawn;
+    e.srcRect = Rect{drawn.x + (x1 - x), drawn.y + (y1 - y), drawn.w, drawn.h};
+    e.seq = Stamps::Now();
+    if (rop == SRCAND && m.lastValid && m.lastKey.rop == SRCPAINT && m.lastKey.dst == key.dst &&
+        Same(m.lastRect, drawn)) {
+      if (MemoEntry* p = m.Find(m.lastKey)) {
+        p->paired = true;
+        p->next = key;
+        p->nextSrcRect = e.srcRect;
+        p->pairSeq = e.seq;
+      }
+    }
+    m.lastValid = true;
+    m.lastKey = key;
+    m.lastRect = drawn;
+  } else {
+    m.lastValid = false;
+  }
+  Drawn(*d, drawn, changed);
+  return TRUE;
+}
+
 }  // namespace
+
+namespace portable::gdi {
+
+std::uint64_t TransfersLeftOut() { return M().leftOut; }
+void SetLeaveOutForTest(bool enabled) {
+  Settle();
+  M().enabled = enabled;
+}
+
+}  // namespace portable::gdi
 
 namespace win {
 
 HWND GetDesktopWindow() { return reinterpret_cast<HWND>(kDesktopWindow); }
 
 HDC GetDC(HWND hwnd) {
+  Settle();
   auto dc = std::make_unique<Dc>();
   const std::uintptr_t v = Value(hwnd);
   if (v == 0 || v == kDesktopWindow) {
@@ -307,6 +529,7 @@ HDC GetDC(HWND hwnd) {
 }
 
 int ReleaseDC(HWND, HDC hdc) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   if (!dc || dc->kind == DcKind::Memory) return 0;
   if (dc->kind == DcKind::Foreign) portable::gdi::CloseForeign(dc->foreign);
@@ -315,6 +538,7 @@ int ReleaseDC(HWND, HDC hdc) {
 }
 
 HDC CreateCompatibleDC(HDC hdc) {
+  Settle();
   if (hdc != nullptr && !T().FindDc(hdc)) return nullptr;
   auto dc = std::make_unique<Dc>();
   dc->kind = DcKind::Memory;
@@ -323,6 +547,7 @@ HDC CreateCompatibleDC(HDC hdc) {
 }
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   if (!dc) return nullptr;
   // As Windows: a negative size counts as its magnitude.
@@ -339,6 +564,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   const std::uintptr_t v = Value(obj);
   Bitmap* b = T().FindBitmap(v);
@@ -355,6 +581,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
 }
 
 BOOL DeleteDC(HDC hdc) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   if (!dc) return FALSE;
   const std::uint32_t bitmap = dc->kind == DcKind::Memory ? dc->bitmap : 0;
@@ -365,6 +592,7 @@ BOOL DeleteDC(HDC hdc) {
 }
 
 BOOL DeleteObject(HGDIOBJ obj) {
+  Settle();
   const std::uintptr_t v = Value(obj);
   if (T().FindDc(obj)) return DeleteDC(static_cast<HDC>(obj));
   Bitmap* b = T().FindBitmap(v);
@@ -380,6 +608,7 @@ BOOL DeleteObject(HGDIOBJ obj) {
 }
 
 int GetObjectA(HGDIOBJ obj, int size, void* out) {
+  Settle();
   Bitmap* b = T().FindBitmap(Value(obj));
   if (!b) return 0;
   if (!out) return static_cast<int>(sizeof(BITMAP));
@@ -397,6 +626,7 @@ int GetObjectA(HGDIOBJ obj, int size, void* out) {
 }
 
 COLORREF SetBkColor(HDC hdc, COLORREF c) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   if (!dc) return CLR_INVALID;
   const COLORREF old = dc->bk;
@@ -408,6 +638,7 @@ COLORREF GetBkColor(HDC hdc) {
   return dc ? dc->bk : CLR_INVALID;
 }
 COLORREF SetTextColor(HDC hdc, COLORREF c) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   if (!dc) return CLR_INVALID;
   const COLORREF old = dc->text;
@@ -420,6 +651,7 @@ COLORREF GetTextColor(HDC hdc) {
 }
 
 HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
+  Settle();
   // Files only (there are no resources here), at their own size.
   if (!name || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE) || cx != 0 || cy != 0)
     return nullptr;
@@ -445,29 +677,11 @@ HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags)
 }
 
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
-  Dc* d = T().FindDc(dst);
-  if (!d) return FALSE;
-  View dv;
-  if (!ViewOf(*d, &dv)) return FALSE;
-  Colours colours;
-  colours.dstBk = d->bk;
-  colours.dstText = d->text;
-  View sv;
-  const View* sp = nullptr;
-  if (portable::gdi::RopUsesSource(rop)) {
-    Dc* s = T().FindDc(src);
-    if (!s || !ViewOf(*s, &sv)) return FALSE;
-    colours.srcBk = s->bk;
-    sp = &sv;
-  }
-  Rect drawn, changed;
-  if (!portable::gdi::Blit(dv, x, y, cx, cy, sp, x1, y1, rop, colours, &drawn, &changed))
-    return FALSE;
-  Drawn(*d, drawn, changed);
-  return TRUE;
+  return Transfer(dst, x, y, cx, cy, src, x1, y1, rop, true);
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   View v;
   std::uint32_t px = 0;
@@ -476,6 +690,7 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
 }
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
+  Settle();
   Dc* dc = T().FindDc(hdc);
   View v;
   if (!dc || !ViewOf(*dc, &v)) return CLR_INVALID;
@@ -493,6 +708,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
     const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
     byte = white ? (byte | bit) : (byte & ~bit);
   }
+  if (v.stamps) v.stamps->Mark(Rect{x, y, 1, 1});
   Drawn(*dc, Rect{x, y, 1, 1}, Rect{x, y, 1, 1});
   return set;
 }
@@ -507,6 +723,7 @@ int GetDeviceCaps(HDC hdc, int index) {
 namespace plat {
 
 win::HBITMAP CreateBitmapFromImage(const Image& img) {
+  Settle();
   if (img.width <= 0 || img.height <= 0 ||
       img.px.size() != static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height))
     return nullptr;
@@ -520,6 +737,7 @@ win::HBITMAP CreateBitmapFromImage(const Image& img) {
 }
 
 bool ReadPixels(win::HDC hdc, int x, int y, int width, int height, Image& out) {
+  Settle();
   out = Image();
   Dc* dc = T().FindDc(hdc);
   View v;

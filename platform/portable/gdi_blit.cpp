@@ -450,7 +450,15 @@ Rect CopyChangedRows(const View& dst, int dx0, int dy0, const View& src, int sx0
   int first = -1, last = -1;
   std::uint8_t* d = dst.bits + dst.stride * dy0 + std::ptrdiff_t{4} * dx0;
   const std::uint8_t* s = src.bits + src.stride * sy0 + std::ptrdiff_t{4} * sx0;
+  // A window's rows are a whole surface row apart and, a frame later, in no
+  // cache: they are asked for a few rows ahead, so that their loads overlap.
+  constexpr int kAhead = 6;
   for (int j = 0; j < rows; ++j, d += dst.stride, s += src.stride) {
+    if (j + kAhead < rows) {
+      const std::uint8_t* ahead = d + kAhead * dst.stride;
+      for (std::size_t o = 0; o < bytes; o += 64) __builtin_prefetch(ahead + o, 1, 3);
+      __builtin_prefetch(ahead + bytes - 1, 1, 3);
+    }
     if (std::memcmp(d, s, bytes) == 0) continue;
     std::memcpy(d, s, bytes);
     if (first < 0) first = j;
@@ -461,6 +469,42 @@ Rect CopyChangedRows(const View& dst, int dx0, int dy0, const View& src, int sx0
 }
 
 }  // namespace
+
+// ---- stamps ------------------------------------------------------------------------------
+
+namespace {
+std::uint64_t g_serials = 0;
+std::uint64_t g_writes = 0;
+}  // namespace
+
+void Stamps::Reset(int width, int height) {
+  serial_ = ++g_serials;
+  across_ = width > 0 ? ((width - 1) >> kShift) + 1 : 0;
+  down_ = height > 0 ? ((height - 1) >> kShift) + 1 : 0;
+  tiles_.assign(static_cast<std::size_t>(across_) * static_cast<std::size_t>(down_), 0);
+}
+
+void Stamps::Mark(const Rect& r) {
+  if (r.Empty() || tiles_.empty()) return;
+  const std::uint64_t now = ++g_writes;
+  const int tx1 = std::min(across_ - 1, (r.x + r.w - 1) >> kShift);
+  const int ty1 = std::min(down_ - 1, (r.y + r.h - 1) >> kShift);
+  for (int ty = std::max(0, r.y >> kShift); ty <= ty1; ++ty)
+    for (int tx = std::max(0, r.x >> kShift); tx <= tx1; ++tx)
+      tiles_[static_cast<std::size_t>(ty) * across_ + tx] = now;
+}
+
+bool Stamps::Unchanged(const Rect& r, std::uint64_t seq) const {
+  if (r.Empty() || tiles_.empty()) return true;
+  const int tx1 = std::min(across_ - 1, (r.x + r.w - 1) >> kShift);
+  const int ty1 = std::min(down_ - 1, (r.y + r.h - 1) >> kShift);
+  for (int ty = std::max(0, r.y >> kShift); ty <= ty1; ++ty)
+    for (int tx = std::max(0, r.x >> kShift); tx <= tx1; ++tx)
+      if (tiles_[static_cast<std::size_t>(ty) * across_ + tx] > seq) return false;
+  return true;
+}
+
+std::uint64_t Stamps::Now() { return g_writes; }
 
 bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
           win::DWORD rop, const Colours& colours, Rect* drawn, Rect* changed) {
@@ -509,6 +553,7 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
   const std::uint8_t r = RopByte(rop);
   if (dst.shown && r == 0xCC && src && src->bpp == 32 && dst.bpp == 32 && !same) {
     const Rect rowsChanged = CopyChangedRows(dst, dx0, dy0, *src, sx0, sy0, n, rows);
+    if (dst.stamps) dst.stamps->Mark(rowsChanged);
     if (drawn) *drawn = Rect{dx0, dy0, n, rows};
     if (changed) *changed = rowsChanged;
     return true;
@@ -588,6 +633,7 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
       }
     }
   });
+  if (dst.stamps) dst.stamps->Mark(Rect{dx0, dy0, n, rows});
   if (drawn) *drawn = Rect{dx0, dy0, n, rows};
   if (changed) *changed = Rect{dx0, dy0, n, rows};
   return true;

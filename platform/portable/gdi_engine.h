@@ -5,10 +5,36 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/winapi.h"
 
 namespace portable::gdi {
+
+struct Rect;
+
+// When each part of a pixel store was last written: a serial number of the
+// store (never given twice) and, per tile of 32 x 32 pixels, the sequence
+// number of the last write there. It lets a transfer that would change
+// nothing be left out (gdi.cpp).
+class Stamps {
+ public:
+  // A new store of width x height pixels: a new serial, nothing written.
+  void Reset(int width, int height);
+  std::uint64_t Serial() const { return serial_; }
+  // Pixels of `r` (inside the store) were written now.
+  void Mark(const Rect& r);
+  // Whether nothing of `r` (inside the store) was written after `seq`.
+  bool Unchanged(const Rect& r, std::uint64_t seq) const;
+  // The number of the last write anywhere.
+  static std::uint64_t Now();
+
+ private:
+  static constexpr int kShift = 3;  // 8-pixel tiles
+  std::uint64_t serial_ = 0;
+  int across_ = 0, down_ = 0;
+  std::vector<std::uint64_t> tiles_;
+};
 
 // A bitmap or a surface: 32 bits per pixel as 0x00RRGGBB, or 1 bit per
 // pixel, most significant bit first in each byte. Rows top to bottom.
@@ -21,6 +47,9 @@ struct View {
   // A window's surface, which the screen shows: a copy leaves pixels that
   // already match alone, so that only what changed is drawn and shown.
   bool shown = false;
+  // Null for stores whose writes are not followed (the screen, another
+  // program's window): no transfer into or out of them is left out.
+  Stamps* stamps = nullptr;
   explicit operator bool() const { return bits != nullptr && width > 0 && height > 0; }
   std::uint32_t* Row32(int y) const {
     return reinterpret_cast<std::uint32_t*>(bits + stride * static_cast<std::ptrdiff_t>(y));
@@ -68,6 +97,11 @@ inline bool RopSupported(win::DWORD rop) {
 // Handles a source overlapping the destination. Allocates nothing.
 bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
           win::DWORD rop, const Colours& colours, Rect* drawn, Rect* changed = nullptr);
+
+// Transfers left out so far because they would have changed nothing
+// (gdi.cpp); for tests, leaving out can be turned off.
+std::uint64_t TransfersLeftOut();
+void SetLeaveOutForTest(bool enabled);
 
 // ---- surfaces (surface.cpp) -------------------------------------------------------
 

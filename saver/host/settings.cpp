@@ -76,15 +76,17 @@ std::string ReadRegistryString(std::int32_t root, const std::string& subkey,
 
 void WaitForTick(std::int32_t target) {
   const auto t = static_cast<std::uint32_t>(target);
-  for (;;) {
-    forms::DoEvents();
-    // Compared on the wrapping counter: the wait ends once the target time
-    // has passed, also where the tick count passes 2^31 or 2^32.
-    if (static_cast<std::int32_t>(win::GetTickCount() - t) >= 0) return;
+  // Compared on the wrapping counter: the wait ends once the target time
+  // has passed, also where the tick count passes 2^31 or 2^32.
+  const auto reached = [t] { return static_cast<std::int32_t>(win::GetTickCount() - t) >= 0; };
+  forms::DoEvents();
+  while (!reached()) {
     if (plat::GetClockMode() == plat::ClockMode::Virtual) {
       plat::AdvanceVirtualClockToTick(t);
+      forms::DoEvents();
       continue;
     }
+    // Processes the messages that come while it waits.
     forms::WaitForEvents(plat::MillisUntilTick(t));
   }
 }
