@@ -321,7 +321,6 @@ struct MemoKey {
 };
 
 struct MemoEntry {
-  bool used = false;
   MemoKey key;
   Rect dstRect, srcRect;
   std::uint64_t seq = 0;
@@ -333,8 +332,13 @@ struct MemoEntry {
 };
 
 struct Memo {
-  static constexpr std::size_t kSize = 1024;  // a power of two
-  std::vector<MemoEntry> entries = std::vector<MemoEntry>(kSize);
+  // Four ways per set, so that the few hundred transfers a frame repeats
+  // seldom push each other out; a set's tags are looked at first, and only
+  // the entry whose tag matches is read.
+  static constexpr std::size_t kSets = 256, kWays = 4;  // kSets a power of two
+  std::vector<MemoEntry> entries = std::vector<MemoEntry>(kSets * kWays);
+  std::vector<std::uint32_t> tags = std::vector<std::uint32_t>(kSets * kWays);
+  std::vector<std::uint8_t> victim = std::vector<std::uint8_t>(kSets);
   bool enabled = true;
   std::uint64_t leftOut = 0;
   // The transfer just done, for pairing.
@@ -352,11 +356,30 @@ struct Memo {
     std::uint64_t pairSeq = 0;
   } owed;
 
+  static std::uint32_t Tag(std::size_t hash) { return static_cast<std::uint32_t>(hash >> 8) | 1u; }
   MemoEntry* Find(const MemoKey& k) {
-    MemoEntry& e = entries[k.Hash() & (kSize - 1)];
-    return e.used && e.key == k ? &e : nullptr;
+    const std::size_t h = k.Hash(), set = h & (kSets - 1);
+    const std::uint32_t tag = Tag(h);
+    for (std::size_t w = 0; w < kWays; ++w) {
+      const std::size_t i = set * kWays + w;
+      if (tags[i] == tag && entries[i].key == k) return &entries[i];
+    }
+    return nullptr;
   }
-  MemoEntry& Slot(const MemoKey& k) { return entries[k.Hash() & (kSize - 1)]; }
+  // The entry for `k`: its own if it has one, else an empty or the oldest way.
+  MemoEntry& Slot(const MemoKey& k) {
+    if (MemoEntry* e = Find(k)) return *e;
+    const std::size_t h = k.Hash(), set = h & (kSets - 1);
+    std::size_t way = kWays;
+    for (std::size_t w = 0; w < kWays && way == kWays; ++w)
+      if (tags[set * kWays + w] == 0) way = w;
+    if (way == kWays) {
+      way = victim[set];
+      victim[set] = static_cast<std::uint8_t>((way + 1) % kWays);
+    }
+    tags[set * kWays + way] = Tag(h);
+    return entries[set * kWays + way];
+  }
 };
 
 Memo& M() {
@@ -465,7 +488,6 @@ BOOL Transfer(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DW
   if (memo) {
     MemoEntry& e = m.Slot(key);
     e = MemoEntry{};
-    e.used = true;
     e.key = key;
     e.dstRect = drawn;
     e.srcRect = Rect{drawn.x + (x1 - x), drawn.y + (y1 - y), drawn.w, drawn.h};

@@ -30,10 +30,17 @@ class Stamps {
   static std::uint64_t Now();
 
  private:
-  static constexpr int kShift = 3;  // 8-pixel tiles
+  // Tiles of 8 x 8 pixels, and coarse ones of 64 x 64 that hold the latest
+  // of theirs: a check reads the few coarse ones first (they stay in the
+  // cache) and the fine ones only under a coarse one written since.
+  static constexpr int kShift = 3, kCoarseShift = 6;
+  struct Grid {
+    int across = 0, down = 0;
+    std::vector<std::uint64_t> at;
+    void Reset(int width, int height, int shift);
+  };
   std::uint64_t serial_ = 0;
-  int across_ = 0, down_ = 0;
-  std::vector<std::uint64_t> tiles_;
+  Grid fine_, coarse_;
 };
 
 // A bitmap or a surface: 32 bits per pixel as 0x00RRGGBB, or 1 bit per
