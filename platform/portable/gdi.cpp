@@ -447,28 +447,25 @@ BOOL Transfer(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DW
       // The owed OR may have written what this one reads or writes.
       if (!ViewOf(*d, &dv) || !ViewOf(*s, &sv)) return FALSE;
     }
+    // A transfer left out still counts as copied to a window (the benchmarks
+    // count what the program copies there).
+    const auto leaveOut = [&](const Rect& r) {
+      ++m.leftOut;
+      m.lastValid = false;
+      if (d->kind == DcKind::Window)
+        plat::CountWindowPixels(static_cast<std::uint64_t>(r.w) * static_cast<std::uint64_t>(r.h));
+      return TRUE;
+    };
     // A copy straight back of the copy just done: both places hold the same
     // pixels already (a background saved right after it was put back).
     if (rop == SRCCOPY && m.lastValid && m.lastKey.rop == SRCCOPY && dv.bpp == sv.bpp &&
         m.lastKey.dst == key.src && m.lastKey.src == key.dst && m.lastKey.x == x1 &&
         m.lastKey.y == y1 && m.lastKey.x1 == x && m.lastKey.y1 == y && m.lastKey.cx == cx &&
-        m.lastKey.cy == cy) {
-      ++m.leftOut;
-      m.lastValid = false;
-      if (d->kind == DcKind::Window)
-        plat::CountWindowPixels(static_cast<std::uint64_t>(m.lastRect.w) *
-                                static_cast<std::uint64_t>(m.lastRect.h));
-      return TRUE;
-    }
+        m.lastKey.cy == cy)
+      return leaveOut(m.lastRect);
     if (const MemoEntry* e = m.Find(key)) {
-      if (dv.stamps->Unchanged(e->dstRect, e->seq) && sv.stamps->Unchanged(e->srcRect, e->seq)) {
-        ++m.leftOut;
-        m.lastValid = false;
-        if (d->kind == DcKind::Window)
-          plat::CountWindowPixels(static_cast<std::uint64_t>(e->dstRect.w) *
-                                  static_cast<std::uint64_t>(e->dstRect.h));
-        return TRUE;
-      }
+      if (dv.stamps->Unchanged(e->dstRect, e->seq) && sv.stamps->Unchanged(e->srcRect, e->seq))
+        return leaveOut(e->dstRect);
       if (e->paired && d->kind == DcKind::Memory && s->kind == DcKind::Memory &&
           dv.stamps->Unchanged(e->dstRect, e->pairSeq) &&
           sv.stamps->Unchanged(e->srcRect, e->pairSeq)) {
