@@ -291,6 +291,14 @@ bool Get(const View& v, int x, int y, std::uint32_t* px) {
 // since it last ran to the pixels it reads or writes (the stamps of each
 // pixel store tell). The OR of a pair is owed rather than left out: if the
 // next call is not its AND, it is done first.
+//
+// A sprite put back and drawn again (a copy of its saved background, then
+// its pair on the same rectangle) writes pixels twice and ends where it
+// began. Such a chain is remembered on the copy's entry; when the copy comes
+// again with its rectangle and sources as the chain left them, it is owed:
+// transfers that touch neither its rectangle nor its source may pass, its
+// pair ends the chain with nothing done, and anything else does the copy
+// first.
 
 using portable::gdi::Stamps;
 using win::BOOL;
@@ -324,11 +332,22 @@ struct MemoEntry {
   MemoKey key;
   Rect dstRect, srcRect;
   std::uint64_t seq = 0;
-  // An OR that an AND on the same rectangle followed at once.
+  // An OR: an AND on the same rectangle followed at once. A copy: such a
+  // pair followed it on the rectangle it wrote (`next` the OR, `next2` the
+  // AND), and `pairSeq` is when that chain ended.
   bool paired = false;
   MemoKey next;
   Rect nextSrcRect;
   std::uint64_t pairSeq = 0;
+  MemoKey next2;
+  Rect next2SrcRect;
+};
+
+// A transfer as it was asked for.
+struct Call {
+  HDC dst = nullptr, src = nullptr;
+  int x = 0, y = 0, cx = 0, cy = 0, x1 = 0, y1 = 0;
+  DWORD rop = 0;
 };
 
 struct Memo {
@@ -345,16 +364,37 @@ struct Memo {
   bool lastValid = false;
   MemoKey lastKey;
   Rect lastRect;
-  // An OR left out for now.
+  // An OR left out for now, and the AND that would make it and itself
+  // change nothing.
   struct Owed {
     bool active = false;
-    HDC dst = nullptr, src = nullptr;
-    int x = 0, y = 0, cx = 0, cy = 0, x1 = 0, y1 = 0;
-    DWORD rop = 0;
+    Call call;
     MemoKey next;
     Rect nextSrcRect;
     std::uint64_t pairSeq = 0;
   } owed;
+  // A copy that begins a chain, left out for now; `orOwed` once its OR has
+  // come (and is owed as well).
+  struct OwedCopy {
+    bool active = false, orOwed = false;
+    Call call, orCall;
+    MemoKey key;
+    Rect dstRect, srcRect;
+    MemoKey next, next2;
+    Rect nextSrcRect, next2SrcRect;
+    std::uint64_t chainSeq = 0;
+  } copy;
+  // The last copy done from one bitmap into another, while nothing else
+  // wrote where it wrote or read: a pair on its rectangle may make a chain.
+  struct Head {
+    bool active = false;
+    MemoKey key;
+    Rect dstRect, srcRect;
+  } head;
+  // Such a copy whose pair's OR was just done, and that OR's source.
+  bool armed = false;
+  MemoKey armedKey;
+  Rect armedOrSrc;
 
   static std::uint32_t Tag(std::size_t hash) { return static_cast<std::uint32_t>(hash >> 8) | 1u; }
   MemoEntry* Find(const MemoKey& k) {
@@ -390,106 +430,76 @@ Memo& M() {
 bool Same(const Rect& a, const Rect& b) {
   return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
 }
-
-BOOL Transfer(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop,
-              bool mayLeaveOut);
-
-// Does an owed OR before anything else may look at or change pixels; the
-// transfer just done is no longer the last thing that happened.
-void Settle() {
-  Memo& m = M();
-  m.lastValid = false;
-  if (!m.owed.active) return;
-  const Memo::Owed o = m.owed;
-  m.owed.active = false;
-  Transfer(o.dst, o.x, o.y, o.cx, o.cy, o.src, o.x1, o.y1, o.rop, false);
+bool Meet(const Rect& a, const Rect& b) {
+  return !a.Empty() && !b.Empty() && a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h &&
+         b.y < a.y + a.h;
 }
 
-BOOL Transfer(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop,
-              bool mayLeaveOut) {
-  Memo& m = M();
-  Dc* d = T().FindDc(dst);
-  if (!d) return FALSE;
-  View dv;
-  if (!ViewOf(*d, &dv)) return FALSE;
-  Colours colours;
-  colours.dstBk = d->bk;
-  colours.dstText = d->text;
-  View sv;
-  const View* sp = nullptr;
+// A transfer's DCs and pixels, looked up once.
+struct Resolved {
+  Dc* d = nullptr;
   Dc* s = nullptr;
-  if (portable::gdi::RopUsesSource(rop)) {
-    s = T().FindDc(src);
-    if (!s || !ViewOf(*s, &sv)) return FALSE;
-    colours.srcBk = s->bk;
-    sp = &sv;
-  }
+  View dv, sv;
+  const View* sp = nullptr;
+  Colours colours;
+  bool memo = false;  // it may be left out, and is remembered
+  MemoKey key;
+};
 
+bool Resolve(const Call& c, Resolved* r) {
+  const Memo& m = M();
+  r->d = T().FindDc(c.dst);
+  if (!r->d || !ViewOf(*r->d, &r->dv)) return false;
+  r->colours.dstBk = r->d->bk;
+  r->colours.dstText = r->d->text;
+  r->sp = nullptr;
+  r->s = nullptr;
+  if (portable::gdi::RopUsesSource(c.rop)) {
+    r->s = T().FindDc(c.src);
+    if (!r->s || !ViewOf(*r->s, &r->sv)) return false;
+    r->colours.srcBk = r->s->bk;
+    r->sp = &r->sv;
+  }
   // Only a copy, an OR or an AND of two different stores whose writes are
   // followed, of a plain (positive) size.
-  const bool memo = m.enabled && mayLeaveOut && sp && dv.stamps && sv.stamps &&
-                    dv.bits != sv.bits && cx > 0 && cy > 0 &&
-                    (rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND);
-  MemoKey key;
-  if (memo) {
-    key =
-        MemoKey{dv.stamps->Serial(), sv.stamps->Serial(), x, y, cx, cy, x1, y1, rop, colours.dstBk,
-                colours.dstText,     colours.srcBk};
-    if (m.owed.active) {
-      if (key == m.owed.next && sv.stamps->Unchanged(m.owed.nextSrcRect, m.owed.pairSeq)) {
-        // The pair again, on pixels it left: neither changes anything.
-        m.owed.active = false;
-        m.leftOut += 2;
-        m.lastValid = false;
-        return TRUE;
-      }
-      Settle();
-      // The owed OR may have written what this one reads or writes.
-      if (!ViewOf(*d, &dv) || !ViewOf(*s, &sv)) return FALSE;
-    }
-    // A transfer left out still counts as copied to a window (the benchmarks
-    // count what the program copies there).
-    const auto leaveOut = [&](const Rect& r) {
-      ++m.leftOut;
-      m.lastValid = false;
-      if (d->kind == DcKind::Window)
-        plat::CountWindowPixels(static_cast<std::uint64_t>(r.w) * static_cast<std::uint64_t>(r.h));
-      return TRUE;
-    };
-    // A copy straight back of the copy just done: both places hold the same
-    // pixels already (a background saved right after it was put back).
-    if (rop == SRCCOPY && m.lastValid && m.lastKey.rop == SRCCOPY && dv.bpp == sv.bpp &&
-        m.lastKey.dst == key.src && m.lastKey.src == key.dst && m.lastKey.x == x1 &&
-        m.lastKey.y == y1 && m.lastKey.x1 == x && m.lastKey.y1 == y && m.lastKey.cx == cx &&
-        m.lastKey.cy == cy)
-      return leaveOut(m.lastRect);
-    if (const MemoEntry* e = m.Find(key)) {
-      if (dv.stamps->Unchanged(e->dstRect, e->seq) && sv.stamps->Unchanged(e->srcRect, e->seq))
-        return leaveOut(e->dstRect);
-      if (e->paired && d->kind == DcKind::Memory && s->kind == DcKind::Memory &&
-          dv.stamps->Unchanged(e->dstRect, e->pairSeq) &&
-          sv.stamps->Unchanged(e->srcRect, e->pairSeq)) {
-        m.owed = Memo::Owed{true,           dst,       src, x, y, cx, cy, x1, y1, rop, e->next,
-                            e->nextSrcRect, e->pairSeq};
-        m.lastValid = false;
-        return TRUE;
-      }
-    }
-  } else {
-    Settle();
-  }
+  r->memo = m.enabled && r->sp && r->dv.stamps && r->sv.stamps && r->dv.bits != r->sv.bits &&
+            c.cx > 0 && c.cy > 0 && (c.rop == SRCCOPY || c.rop == SRCPAINT || c.rop == SRCAND);
+  if (r->memo)
+    r->key = MemoKey{r->dv.stamps->Serial(),
+                     r->sv.stamps->Serial(),
+                     c.x,
+                     c.y,
+                     c.cx,
+                     c.cy,
+                     c.x1,
+                     c.y1,
+                     c.rop,
+                     r->colours.dstBk,
+                     r->colours.dstText,
+                     r->colours.srcBk};
+  return true;
+}
 
+bool BothMemory(const Resolved& r) {
+  return r.d->kind == DcKind::Memory && r.s && r.s->kind == DcKind::Memory;
+}
+
+// Does the transfer and remembers it.
+BOOL Execute(const Call& c, const Resolved& r) {
+  Memo& m = M();
   Rect drawn, changed;
-  if (!portable::gdi::Blit(dv, x, y, cx, cy, sp, x1, y1, rop, colours, &drawn, &changed))
+  if (!portable::gdi::Blit(r.dv, c.x, c.y, c.cx, c.cy, r.sp, c.x1, c.y1, c.rop, r.colours, &drawn,
+                           &changed))
     return FALSE;
-  if (memo) {
+  if (r.memo) {
+    const MemoKey& key = r.key;
     MemoEntry& e = m.Slot(key);
     e = MemoEntry{};
     e.key = key;
     e.dstRect = drawn;
-    e.srcRect = Rect{drawn.x + (x1 - x), drawn.y + (y1 - y), drawn.w, drawn.h};
+    e.srcRect = Rect{drawn.x + (c.x1 - c.x), drawn.y + (c.y1 - c.y), drawn.w, drawn.h};
     e.seq = Stamps::Now();
-    if (rop == SRCAND && m.lastValid && m.lastKey.rop == SRCPAINT && m.lastKey.dst == key.dst &&
+    if (c.rop == SRCAND && m.lastValid && m.lastKey.rop == SRCPAINT && m.lastKey.dst == key.dst &&
         Same(m.lastRect, drawn)) {
       if (MemoEntry* p = m.Find(m.lastKey)) {
         p->paired = true;
@@ -497,15 +507,194 @@ BOOL Transfer(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DW
         p->nextSrcRect = e.srcRect;
         p->pairSeq = e.seq;
       }
+      if (m.armed) {
+        if (MemoEntry* h = m.Find(m.armedKey)) {
+          h->paired = true;
+          h->next = m.lastKey;
+          h->nextSrcRect = m.armedOrSrc;
+          h->next2 = key;
+          h->next2SrcRect = e.srcRect;
+          h->pairSeq = e.seq;
+        }
+      }
+    }
+    m.armed = false;
+    Memo::Head& h = m.head;
+    if (c.rop == SRCCOPY && BothMemory(r)) {
+      h = Memo::Head{true, key, drawn, e.srcRect};
+    } else if (h.active && c.rop == SRCPAINT && key.dst == h.key.dst && Same(drawn, h.dstRect)) {
+      m.armed = true;
+      m.armedKey = h.key;
+      m.armedOrSrc = e.srcRect;
+      h.active = false;
+    } else if (h.active && ((key.dst == h.key.dst && Meet(drawn, h.dstRect)) ||
+                            (key.dst == h.key.src && Meet(drawn, h.srcRect)))) {
+      h.active = false;
     }
     m.lastValid = true;
     m.lastKey = key;
     m.lastRect = drawn;
   } else {
     m.lastValid = false;
+    m.armed = false;
+    m.head.active = false;
   }
-  Drawn(*d, drawn, changed);
+  Drawn(*r.d, drawn, changed);
   return TRUE;
+}
+
+BOOL Run(const Call& c) {
+  Resolved r;
+  if (!Resolve(c, &r)) return FALSE;
+  return Execute(c, r);
+}
+
+// Does the owed copy, and its OR if that came.
+void SettleCopy() {
+  Memo& m = M();
+  if (!m.copy.active) return;
+  const Memo::OwedCopy o = m.copy;
+  m.copy.active = false;
+  Run(o.call);
+  if (o.orOwed) Run(o.orCall);
+}
+
+// Does the owed OR (it touches nothing the owed copy does).
+void SettleOr() {
+  Memo& m = M();
+  if (!m.owed.active) return;
+  const Call o = m.owed.call;
+  m.owed.active = false;
+  Run(o);
+}
+
+// Before anything else may look at or change pixels: what is owed is done,
+// and nothing just done can pair with or begin a chain with what follows.
+void Settle() {
+  SettleCopy();
+  SettleOr();
+  Memo& m = M();
+  m.lastValid = false;
+  m.armed = false;
+  m.head.active = false;
+}
+
+// Whether a transfer would write or read what the owed copy writes, or
+// write what it reads (its own extent, not yet clipped, is enough).
+bool TouchesOwedCopy(const Call& c, const Resolved& r) {
+  const Memo::OwedCopy& o = M().copy;
+  if (!o.active) return false;
+  const Rect to{c.x, c.y, c.cx, c.cy}, from{c.x1, c.y1, c.cx, c.cy};
+  return (r.key.dst == o.key.dst && Meet(to, o.dstRect)) ||
+         (r.key.src == o.key.dst && Meet(from, o.dstRect)) ||
+         (r.key.dst == o.key.src && Meet(to, o.srcRect));
+}
+
+BOOL Transfer(const Call& c) {
+  Memo& m = M();
+  Resolved r;
+  if (!Resolve(c, &r)) return FALSE;
+  if (!r.memo) {
+    Settle();
+    // What was done may have been the last use of a DC's pixels it had.
+    if (!Resolve(c, &r)) return FALSE;
+    return Execute(c, r);
+  }
+  const MemoKey& key = r.key;
+  const auto leaveOut = [&](int n) {
+    m.leftOut += static_cast<std::uint64_t>(n);
+    m.lastValid = false;
+    return TRUE;
+  };
+  // A copy straight back of the copy just done (or owed): both places hold
+  // the same pixels already (a background saved right after it was put back).
+  const auto copiesBack = [&] {
+    return c.rop == SRCCOPY && m.lastValid && m.lastKey.rop == SRCCOPY && r.dv.bpp == r.sv.bpp &&
+           m.lastKey.dst == key.src && m.lastKey.src == key.dst && m.lastKey.x == c.x1 &&
+           m.lastKey.y == c.y1 && m.lastKey.x1 == c.x && m.lastKey.y1 == c.y &&
+           m.lastKey.cx == c.cx && m.lastKey.cy == c.cy;
+  };
+
+  bool settled = false;
+  if (m.owed.active) {
+    if (key == m.owed.next && r.sv.stamps->Unchanged(m.owed.nextSrcRect, m.owed.pairSeq) &&
+        !TouchesOwedCopy(c, r)) {
+      // The pair again, on pixels it left: neither changes anything.
+      m.owed.active = false;
+      return leaveOut(2);
+    }
+    SettleOr();
+    settled = true;
+  }
+  if (m.copy.active) {
+    Memo::OwedCopy& o = m.copy;
+    if (o.orOwed) {
+      if (key == o.next2 && r.sv.stamps->Unchanged(o.next2SrcRect, o.chainSeq)) {
+        // The chain again, ending on the pixels it left: none of it changes anything.
+        o.active = false;
+        return leaveOut(3);
+      }
+      SettleCopy();
+      settled = true;
+    } else if (copiesBack()) {
+      return leaveOut(1);
+    } else if (c.rop == SRCPAINT && key == o.next && BothMemory(r) &&
+               r.sv.stamps->Unchanged(o.nextSrcRect, o.chainSeq)) {
+      o.orOwed = true;
+      o.orCall = c;
+      m.lastValid = false;
+      return TRUE;
+    } else if (TouchesOwedCopy(c, r) || (c.rop == SRCCOPY && BothMemory(r))) {
+      // One copy is owed at a time.
+      SettleCopy();
+      settled = true;
+    }
+  }
+  // What was done may have written what this one reads or writes.
+  if (settled && !Resolve(c, &r)) return FALSE;
+
+  // A transfer left out still counts as copied to a window (the benchmarks
+  // count what the program copies there).
+  const auto leaveOutCopy = [&](const Rect& drawn) {
+    if (r.d->kind == DcKind::Window)
+      plat::CountWindowPixels(static_cast<std::uint64_t>(drawn.w) *
+                              static_cast<std::uint64_t>(drawn.h));
+    return leaveOut(1);
+  };
+  if (copiesBack()) return leaveOutCopy(m.lastRect);
+  if (const MemoEntry* e = m.Find(key)) {
+    if (r.dv.stamps->Unchanged(e->dstRect, e->seq) && r.sv.stamps->Unchanged(e->srcRect, e->seq))
+      return leaveOutCopy(e->dstRect);
+    if (e->paired && BothMemory(r) && r.dv.stamps->Unchanged(e->dstRect, e->pairSeq) &&
+        r.sv.stamps->Unchanged(e->srcRect, e->pairSeq)) {
+      if (c.rop == SRCPAINT) {
+        m.owed = Memo::Owed{true, c, e->next, e->nextSrcRect, e->pairSeq};
+        m.lastValid = false;
+        return TRUE;
+      }
+      if (c.rop == SRCCOPY) {
+        m.copy = Memo::OwedCopy{true,
+                                false,
+                                c,
+                                Call{},
+                                key,
+                                e->dstRect,
+                                e->srcRect,
+                                e->next,
+                                e->next2,
+                                e->nextSrcRect,
+                                e->next2SrcRect,
+                                e->pairSeq};
+        // So that saving it straight back is known.
+        m.head.active = false;
+        m.lastValid = true;
+        m.lastKey = key;
+        m.lastRect = e->dstRect;
+        return TRUE;
+      }
+    }
+  }
+  return Execute(c, r);
 }
 
 }  // namespace
@@ -696,7 +885,7 @@ HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags)
 }
 
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
-  return Transfer(dst, x, y, cx, cy, src, x1, y1, rop, true);
+  return Transfer(Call{dst, src, x, y, cx, cy, x1, y1, rop});
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
