@@ -14,7 +14,7 @@ namespace portable::gdi {
 struct Rect;
 
 // When each part of a pixel store was last written: a serial number of the
-// store (never given twice) and, per tile of 32 x 32 pixels, the sequence
+// store (never given twice) and, per tile of 8 x 8 pixels, the sequence
 // number of the last write there. It lets a transfer that would change
 // nothing be left out (gdi.cpp).
 class Stamps {
