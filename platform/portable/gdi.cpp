@@ -615,6 +615,17 @@ BOOL Transfer(const Call& c) {
            m.lastKey.cx == c.cx && m.lastKey.cy == c.cy;
   };
 
+  // A transfer left out still counts as copied to a window (the benchmarks
+  // count what the program copies there).
+  const auto leaveOutCopy = [&](const Rect& drawn) {
+    if (r.d->kind == DcKind::Window)
+      plat::CountWindowPixels(static_cast<std::uint64_t>(drawn.w) *
+                              static_cast<std::uint64_t>(drawn.h));
+    return leaveOut(1);
+  };
+  // Only right after a copy, done or owed: nothing else is owed then.
+  if (copiesBack()) return leaveOutCopy(m.lastRect);
+
   bool settled = false;
   if (m.owed.active) {
     if (key == m.owed.next && r.sv.stamps->Unchanged(m.owed.nextSrcRect, m.owed.pairSeq) &&
@@ -636,8 +647,6 @@ BOOL Transfer(const Call& c) {
       }
       SettleCopy();
       settled = true;
-    } else if (copiesBack()) {
-      return leaveOut(1);
     } else if (c.rop == SRCPAINT && key == o.next && BothMemory(r) &&
                r.sv.stamps->Unchanged(o.nextSrcRect, o.chainSeq)) {
       o.orOwed = true;
@@ -653,15 +662,6 @@ BOOL Transfer(const Call& c) {
   // What was done may have written what this one reads or writes.
   if (settled && !Resolve(c, &r)) return FALSE;
 
-  // A transfer left out still counts as copied to a window (the benchmarks
-  // count what the program copies there).
-  const auto leaveOutCopy = [&](const Rect& drawn) {
-    if (r.d->kind == DcKind::Window)
-      plat::CountWindowPixels(static_cast<std::uint64_t>(drawn.w) *
-                              static_cast<std::uint64_t>(drawn.h));
-    return leaveOut(1);
-  };
-  if (copiesBack()) return leaveOutCopy(m.lastRect);
   if (const MemoEntry* e = m.Find(key)) {
     if (r.dv.stamps->Unchanged(e->dstRect, e->seq) && r.sv.stamps->Unchanged(e->srcRect, e->seq))
       return leaveOutCopy(e->dstRect);
