@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -57,7 +58,14 @@ bool ClaimInstance() {
   std::string exe = ExePath();
   const std::size_t slash = exe.rfind('/');
   const std::string base = slash == std::string::npos ? exe : exe.substr(slash + 1);
-  const std::string name = "tamarel-instance-" + std::to_string(::getuid()) + "-" + base;
+  // Per user and display, as Windows keeps it per session: a show on
+  // another display (another seat, a nested server) is not this one's.
+  std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  const std::size_t colon = display.rfind(':');
+  const std::size_t dot = display.rfind('.');
+  if (colon != std::string::npos && dot != std::string::npos && dot > colon) display.resize(dot);
+  const std::string name =
+      "tamarel-instance-" + std::to_string(::getuid()) + "-" + display + "-" + base;
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   sockaddr_un addr{};
