@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "forms_qt.h"
 
@@ -149,9 +150,12 @@ void ApplyRange(QtControl& qc) {
   auto& bar = static_cast<VScrollBar&>(*qc.control);
   auto* sb = static_cast<QScrollBar*>(qc.widget.data());
   // A bar may run from a larger Min at the top to a smaller Max below.
+  // Keys and the wheel move the system's bar toward its top for Up, Page Up
+  // and the wheel up: the toolkit's scroll bar does that with its controls
+  // inverted (its default), and an inverted appearance turns it back.
   const bool inverted = bar.Min() > bar.Max();
   sb->setInvertedAppearance(inverted);
-  sb->setInvertedControls(inverted);
+  sb->setInvertedControls(!inverted);
   sb->setRange(std::min(bar.Min(), bar.Max()), std::max(bar.Min(), bar.Max()));
   sb->setSingleStep(std::max(1, bar.SmallChange()));
   sb->setPageStep(std::max(1, bar.LargeChange()));
@@ -220,6 +224,8 @@ QWidget* MakeWidget(QtControl* qc, QWidget* parent) {
         return e;
       }
       auto* e = new QLineEdit(parent);
+      // The system's boxes have no limit; the toolkit's stops at 32,767.
+      e->setMaxLength(std::numeric_limits<int>::max());
       return e;
     }
     case Kind::VScrollBar: {

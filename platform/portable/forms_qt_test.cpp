@@ -42,6 +42,8 @@ void Click(QWidget* w, QPoint at) {
 void ClickScrollArrow(VScrollBar& bar, bool up) {
   auto* sb = static_cast<ScrollBar*>(WidgetOf(bar));
   if (!sb) return;
+  // A real click focuses by the focus policy; a sent one does not.
+  if (sb->isEnabled() && (sb->focusPolicy() & Qt::ClickFocus)) sb->setFocus(Qt::MouseFocusReason);
   // The arrow's place as the style draws it.
   const QRect r = sb->PartRect(up ? QStyle::SC_ScrollBarSubLine : QStyle::SC_ScrollBarAddLine);
   if (r.isEmpty())
@@ -100,12 +102,14 @@ void CloseBox(Form& form) {
   DoEvents();
 }
 
-void PressKey(Form& form, int keyCode) {
+void PressKey(Form& form, int keyCode, int shift) {
   QtForm* qf = Native(form);
   if (!qf) return;
   QWidget* target = qf->window->focusWidget();
   if (!target) target = qf->window;
-  const int key = QtKeyFromVirtualKey(keyCode);
+  const Qt::KeyboardModifiers mods = (shift & 1) ? Qt::ShiftModifier : Qt::NoModifier;
+  int key = QtKeyFromVirtualKey(keyCode);
+  if (key == Qt::Key_Tab && (shift & 1)) key = Qt::Key_Backtab;  // as the keyboard sends it
   QString text;
   if (key == Qt::Key_Return || key == Qt::Key_Enter)
     text = QStringLiteral("\r");
@@ -113,16 +117,16 @@ void PressKey(Form& form, int keyCode) {
     text = QStringLiteral(" ");
   else if ((keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z'))
     text = QChar(keyCode).toLower();
-  else if (key == Qt::Key_Tab)
+  else if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
     text = QStringLiteral("\t");
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QKeyEvent press(QEvent::KeyPress, key, mods, text);
   QApplication::sendEvent(target, &press);
   // The press may have moved the focus or closed the form.
   QtForm* still = Native(form);
   if (still) {
     QWidget* now = still->window->focusWidget();
     if (!now) now = still->window;
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(now, &release);
   }
   DoEvents();

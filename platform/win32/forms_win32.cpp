@@ -278,6 +278,21 @@ LRESULT HandleFormMessage(NativeForm* nf, HWND hwnd, UINT msg, WPARAM wp, LPARAM
         return MAKELRESULT(nc->id, DC_HASDEFID);
       return 0;
     }
+    case WM_NEXTDLGCTL: {
+      // A multi-line box wants Tab itself and asks its parent to move on,
+      // as the dialog manager would: the next (or, wp != 0, the previous)
+      // tab stop, or the window in wp when lp says so.
+      HWND target =
+          LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(hwnd, GetFocus(), wp != 0);
+      if (target && IsChild(hwnd, target)) {
+        SetFocus(target);
+        // A box reached by the keyboard has its text selected.
+        if (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+          SendMessageA(target, EM_SETSEL, 0, -1);
+        MarkDefaultButton(*nf, target);
+      }
+      return 0;
+    }
     case WM_GETDLGCODE:
       // A form without controls hears every key itself (Escape and Enter
       // included) when the dialog manager sees it.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 #include "platform/forms_test.h"
 
@@ -45,7 +46,12 @@ LPARAM KeyData(int vk, bool up) {
 
 }  // namespace
 
-void ClickScrollArrow(VScrollBar& bar, bool up) { ScrollClick(bar, up ? SB_LINEUP : SB_LINEDOWN); }
+void ClickScrollArrow(VScrollBar& bar, bool up) {
+  // The system's bar takes the focus on a click when it is a tab stop.
+  const HWND h = WindowOf(bar);
+  if (h && IsWindowEnabled(h) && (GetWindowLongPtrA(h, GWL_STYLE) & WS_TABSTOP)) SetFocus(h);
+  ScrollClick(bar, up ? SB_LINEUP : SB_LINEDOWN);
+}
 
 void ClickScrollTrough(VScrollBar& bar, bool above) {
   ScrollClick(bar, above ? SB_PAGEUP : SB_PAGEDOWN);
@@ -74,16 +80,27 @@ void CloseBox(Form& form) {
   DoEvents();
 }
 
-void PressKey(Form& form, int keyCode) {
+void PressKey(Form& form, int keyCode, int shift) {
   NativeForm* nf = Native(form);
   if (!nf || !nf->hwnd) return;
   HWND target = GetFocus();
   if (!target || (target != nf->hwnd && !IsChild(nf->hwnd, target))) target = nf->hwnd;
+  // Shift held: the thread's key state, which the dialog manager and the
+  // controls read.
+  BYTE saved[256] = {};
+  GetKeyboardState(saved);
+  if (shift & 1) {
+    BYTE held[256];
+    std::copy(std::begin(saved), std::end(saved), held);
+    held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+    SetKeyboardState(held);
+  }
   // Through the message queue, as the keyboard delivers it: the dialog
   // manager of the message loop sees it first.
   PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(keyCode), KeyData(keyCode, false));
   PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(keyCode), KeyData(keyCode, true));
   DoEvents();
+  if (shift & 1) SetKeyboardState(saved);
 }
 
 Control* FocusedControl(Form& form) {

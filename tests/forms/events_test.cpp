@@ -9,8 +9,16 @@
 
 namespace {
 
+using forms::test::FocusedControl;
+using forms::test::PressKey;
 using formstest::FormsTest;
+using formstest::kShift;
+using formstest::kVkDown;
 using formstest::kVkEscape;
+using formstest::kVkNext;
+using formstest::kVkPrior;
+using formstest::kVkTab;
+using formstest::kVkUp;
 
 class Panel : public forms::Form {
  public:
@@ -93,6 +101,25 @@ TEST_F(FormsTest, TroughClicksPageAndStepsFollowTheSmallAndLargeChange) {
   p.Unload();
 }
 
+// The system's vertical bar: Up, Page Up (and the wheel up) toward Min,
+// Down and Page Down toward Max; a click on an arrow focuses the bar.
+TEST_F(FormsTest, KeysMoveAFocusedBarAsTheSystemsBarDoes) {
+  Panel p;
+  p.Show();
+  forms::DoEvents();
+  forms::test::ClickScrollArrow(p.tall, true);
+  ASSERT_EQ(FocusedControl(p), &p.tall);
+  PressKey(p, kVkNext);
+  PressKey(p, kVkDown);
+  PressKey(p, kVkDown);
+  EXPECT_EQ(p.tall.Value(), 29);
+  PressKey(p, kVkPrior);
+  PressKey(p, kVkUp);
+  EXPECT_EQ(p.tall.Value(), 2);
+  EXPECT_EQ(p.tallChanges, std::vector<int>({25, 27, 29, 4, 2}));
+  p.Unload();
+}
+
 TEST_F(FormsTest, ProgramSetValueFiresChangeOnceAndTheBarFollows) {
   Panel p;
   p.Show();
@@ -140,11 +167,35 @@ TEST_F(FormsTest, TypedTextIsReadBackAndProgramTextShows) {
   EXPECT_EQ(p.memo.Text(), "first line\r\nsecond line");
   p.memo.SetText("set\r\nby program");
   EXPECT_EQ(p.memo.Text(), "set\r\nby program");
+  // A single-line box has no length limit of its own.
+  std::string longText(40000, 'a');
+  longText.back() = 'z';
+  forms::test::TypeText(p.line, longText);
+  EXPECT_TRUE(p.line.Text() == longText) << p.line.Text().size() << " characters";
+  p.line.SetText(longText + "!");
+  EXPECT_EQ(p.line.Text().size(), 40001u);
   p.line.SetText("");
   EXPECT_EQ(p.line.Text(), "");
   p.Unload();
   // Once unloaded the box reads what the program last set.
   EXPECT_EQ(p.line.Text(), "");
+}
+
+// A multi-line box takes no Tab of its own: Tab and Shift+Tab move on.
+TEST_F(FormsTest, TabAndShiftTabLeaveAMultiLineBox) {
+  Panel p;
+  p.Show();
+  p.memo.SetFocus();
+  forms::DoEvents();
+  ASSERT_EQ(FocusedControl(p), &p.memo);
+  PressKey(p, kVkTab);
+  EXPECT_EQ(FocusedControl(p), &p.small);
+  p.memo.SetFocus();
+  forms::DoEvents();
+  PressKey(p, kVkTab, kShift);
+  EXPECT_EQ(FocusedControl(p), &p.line);
+  EXPECT_EQ(p.memo.Text(), "");
+  p.Unload();
 }
 
 TEST_F(FormsTest, CloseBoxRunsFormUnloadWhichMayCancel) {

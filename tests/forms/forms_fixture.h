@@ -10,7 +10,9 @@
 namespace formstest {
 
 // Virtual-key codes used by the tests.
-constexpr int kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B;
+constexpr int kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B, kVkPrior = 0x21, kVkNext = 0x22,
+              kVkUp = 0x26, kVkDown = 0x28;
+constexpr int kShift = 1;  // the shift argument of key events
 
 class FormsTest : public testing::Test {
  protected:

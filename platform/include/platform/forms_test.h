@@ -16,8 +16,9 @@ void ClickButton(CommandButton& button);
 void TypeText(TextBox& box, const std::string& text);
 // The window's close box (or Alt+F4, or the system).
 void CloseBox(Form& form);
-// A key press on the form (virtual-key code).
-void PressKey(Form& form, int keyCode);
+// A key press on the form (virtual-key code), with Shift held when shift
+// has its bit 1.
+void PressKey(Form& form, int keyCode, int shift = 0);
 // Which control has the keyboard focus (nullptr: none of this form's).
 Control* FocusedControl(Form& form);
 
