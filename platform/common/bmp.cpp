@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "platform/image.h"
-#include "platform/portable/gdi_bmp.h"
+#include "bmp_internal.h"
 
 namespace plat {
 

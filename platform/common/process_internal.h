@@ -1,5 +1,5 @@
 // What the shared process and clock code needs from each platform
-// (platform/win32/process.cpp, clock.cpp; platform/portable/process.cpp,
+// (platform/win32/process.cpp, clock.cpp; platform/portable/system/process.cpp,
 // clock.cpp).
 #pragma once
 

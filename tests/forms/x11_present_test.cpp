@@ -15,7 +15,7 @@
 
 #include "forms/forms_fixture.h"
 #include "platform/image.h"
-#include "platform/portable/present.h"
+#include "platform/portable/x11/present.h"
 #include "platform/winapi.h"
 // Last: Xlib's macros (None, Bool, Status) would clash with the others.
 // clang-format off

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/image.h"
-#include "platform/portable/gdi_bmp.h"
+#include "platform/common/bmp_internal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   plat::Image img;

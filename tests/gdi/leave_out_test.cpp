@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "gdi/gdi_fixture.h"
-#include "platform/portable/gdi_engine.h"
-#include "platform/portable/surface.h"
+#include "platform/portable/gdi/gdi_engine.h"
+#include "platform/portable/gdi/surface.h"
 #include "platform/winapi.h"
 
 namespace {

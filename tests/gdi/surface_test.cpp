@@ -1,7 +1,7 @@
 // Window DCs on Linux: our windows' surfaces (what the forms side shows)
 // and other programs' X windows (a preview window handed to us).
 #ifndef _WIN32
-#include "platform/portable/surface.h"
+#include "platform/portable/gdi/surface.h"
 
 #include <gtest/gtest.h>
 

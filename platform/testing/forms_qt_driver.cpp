@@ -1,5 +1,5 @@
 // Acting on Qt forms as a user would, for tests.
-#include "forms_qt.h"
+#include "qt/forms_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>

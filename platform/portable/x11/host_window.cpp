@@ -2,7 +2,7 @@
 // connection of our own: the show needs it before any form exists.
 #include "platform/host_window.h"
 
-#include "surface.h"
+#include "gdi/surface.h"
 
 // Xlib last: its macros clash with other names.
 #include <X11/Xlib.h>

@@ -14,8 +14,8 @@
 #include <new>
 #include <utility>
 
-#include "present.h"
-#include "surface.h"
+#include "x11/present.h"
+#include "gdi/surface.h"
 
 namespace portable::present {
 

@@ -18,12 +18,12 @@
 #include <new>
 #include <vector>
 
-#include "gdi_bmp.h"
-#include "gdi_engine.h"
+#include "bmp_internal.h"
+#include "gdi/gdi_engine.h"
 #include "platform/image.h"
 #include "platform/process.h"
 #include "platform/winapi.h"
-#include "surface.h"
+#include "gdi/surface.h"
 
 namespace {
 

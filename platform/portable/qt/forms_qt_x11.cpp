@@ -5,7 +5,7 @@
 #include <QWindow>
 #include <string>
 
-#include "forms_qt.h"
+#include "qt/forms_qt.h"
 
 // Xlib last: its macros clash with Qt's names.
 #include <X11/Xlib.h>

@@ -1,6 +1,6 @@
 // The forms runtime's native side on Linux: forms as Qt widgets, message
 // processing in Qt's event loop, message boxes, the screen.
-#include "forms_qt.h"
+#include "qt/forms_qt.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,7 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "present.h"
+#include "x11/present.h"
 #include "process_internal.h"
 
 namespace forms::qt {

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "gdi_engine.h"
+#include "gdi/gdi_engine.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

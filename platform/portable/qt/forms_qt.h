@@ -17,7 +17,7 @@
 
 #include "forms_backend.h"
 #include "platform/forms.h"
-#include "surface.h"
+#include "gdi/surface.h"
 
 namespace forms::qt {
 

@@ -1,7 +1,7 @@
 // The surfaces that window DCs draw into: our own windows (registered by the
 // forms side, shown by it), other programs' X windows (the preview window a
 // screen-saver host hands us) and the screen.
-#include "surface.h"
+#include "gdi/surface.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "gdi_engine.h"
+#include "gdi/gdi_engine.h"
 #include "platform/image.h"
 #include "platform/process.h"
-#include "present.h"
+#include "x11/present.h"
 
 namespace {
 

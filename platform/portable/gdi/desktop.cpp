@@ -2,7 +2,7 @@
 // and visibility of our own windows. There is no taskbar to find, and no
 // system flag for a running screen saver.
 #include "platform/winapi.h"
-#include "surface.h"
+#include "gdi/surface.h"
 
 namespace win {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "forms_qt.h"
+#include "qt/forms_qt.h"
 
 namespace forms::qt {
 

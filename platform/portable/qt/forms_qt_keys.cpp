@@ -1,7 +1,7 @@
 // Qt keys and the system's virtual-key codes, which key events carry.
 #include <utility>
 
-#include "forms_qt.h"
+#include "qt/forms_qt.h"
 
 namespace forms::qt {
 

@@ -1,5 +1,5 @@
-// What the portable LoadImageA needs to know about a .bmp file beyond its
-// pixels (shared with the decoder in platform/common/bmp.cpp).
+// What LoadImageA on Linux needs to know about a .bmp file beyond its
+// pixels (answered by the decoder in bmp.cpp).
 #pragma once
 
 #include <cstddef>
