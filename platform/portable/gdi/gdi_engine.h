@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "../rect.h"
 #include "platform/winapi.h"
 
 namespace portable::gdi {
 
-struct Rect;
+using portable::Rect;
 
 // When each part of a pixel store was last written: a serial number of the
 // store (never given twice) and, per tile of 8 x 8 pixels, the sequence
@@ -62,11 +63,6 @@ struct View {
     return reinterpret_cast<std::uint32_t*>(bits + stride * static_cast<std::ptrdiff_t>(y));
   }
   std::uint8_t* Row1(int y) const { return bits + stride * static_cast<std::ptrdiff_t>(y); }
-};
-
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-  bool Empty() const { return w <= 0 || h <= 0; }
 };
 
 // The colours a transfer converts with (COLORREF, 0x00BBGGRR): the source

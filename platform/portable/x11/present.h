@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "../rect.h"
+
 namespace portable::present {
 
 // Pixels of a surface, 0x00RRGGBB, zeroed when made. Shared with the X
@@ -42,9 +44,7 @@ class SurfacePixels {
   std::uint32_t segment_ = 0;
 };
 
-struct Rect {
-  int x, y, w, h;
-};
+using portable::Rect;
 
 // Whether the X window `xid` can be served from our surfaces as they are
 // (a true-colour visual in the surface's byte order, on a server we reach).
