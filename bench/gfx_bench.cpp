@@ -141,7 +141,7 @@ BENCHMARK(BM_SpriteFrameCycle);
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  plat::InitProcess(argc, argv);
+  plat::InitProcess(argc, argv, "Tamarel");
   forms::SetScreenSizeOverride(kStageW, kStageH);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -265,7 +265,7 @@ BENCHMARK(BM_SetUpToFirstFrame)->Iterations(10)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  plat::InitProcess(argc, argv);
+  plat::InitProcess(argc, argv, "Tamarel");
   plat::SetEndInterceptForTest(true);
   plat::SetClockMode(plat::ClockMode::Virtual);
   Module1::PlatformId = 2;

@@ -4,7 +4,7 @@
 #include "platform/process.h"
 
 int main(int argc, char** argv) {
-  plat::InitProcess(argc, argv);
+  plat::InitProcess(argc, argv, "Pellmar");
   static FrmEmail form;
   form.Show();
   forms::RunUntilEnd();

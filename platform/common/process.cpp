@@ -13,6 +13,7 @@ namespace plat {
 
 namespace {
 std::string g_argumentText;
+std::string g_programName;
 std::vector<std::string> g_arguments;
 std::string g_programFolderOverride;
 std::atomic<std::uint64_t> g_windowPixels{0};
@@ -31,7 +32,8 @@ void AtExit() {
 }
 }  // namespace
 
-void InitProcess(int argc, char** argv) {
+void InitProcess(int argc, char** argv, const char* programName) {
+  g_programName = programName ? programName : "";
   g_argumentText = native::ArgumentText(argc, argv);
   g_arguments.clear();
   for (int i = 1; i < argc; ++i) g_arguments.emplace_back(argv[i] ? argv[i] : "");
@@ -45,6 +47,7 @@ void InitProcess(int argc, char** argv) {
 }
 
 const std::string& ArgumentText() { return g_argumentText; }
+const std::string& ProgramName() { return g_programName; }
 const std::vector<std::string>& Arguments() { return g_arguments; }
 
 void SetArgumentsForTest(const std::string& argumentText) {

@@ -16,7 +16,11 @@ namespace forms::win32 {
 
 namespace {
 
-constexpr char kFormClass[] = "TamarelForm";
+// The program's name and "Form": the class of every form's window.
+const char* FormClass() {
+  static const std::string name = plat::ProgramName() + "Form";
+  return name.c_str();
+}
 constexpr UINT_PTR kNoTimer = 0;
 
 HINSTANCE g_instance = nullptr;
@@ -412,13 +416,13 @@ void Dispatch(MSG& m) {
     const HWND root = GetAncestor(m.hwnd, GA_ROOT);
     char cls[32] = {};
     NativeForm* nf = nullptr;
-    if (root && GetClassNameA(root, cls, sizeof cls) && lstrcmpiA(cls, kFormClass) == 0)
+    if (root && GetClassNameA(root, cls, sizeof cls) && lstrcmpiA(cls, FormClass()) == 0)
       nf = reinterpret_cast<NativeForm*>(GetWindowLongPtrA(root, GWLP_USERDATA));
     if (!nf) {
       // An embedded form's root is the host's window.
       HWND h = m.hwnd;
       while (h && !nf) {
-        if (GetClassNameA(h, cls, sizeof cls) && lstrcmpiA(cls, kFormClass) == 0) {
+        if (GetClassNameA(h, cls, sizeof cls) && lstrcmpiA(cls, FormClass()) == 0) {
           nf = reinterpret_cast<NativeForm*>(GetWindowLongPtrA(h, GWLP_USERDATA));
           break;
         }
@@ -530,7 +534,7 @@ void Init() {
   wc.hInstance = g_instance;
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = nullptr;  // each form paints its own colour
-  wc.lpszClassName = kFormClass;
+  wc.lpszClassName = FormClass();
   RegisterClassExA(&wc);
 }
 
@@ -568,7 +572,7 @@ void CreateForm(Form& form, const std::vector<Control*>& controls) {
     r = OuterRect(*nf);
   }
   const HWND hwnd =
-      CreateWindowExA(ex, kFormClass, form.Caption().c_str(), style, r.left, r.top,
+      CreateWindowExA(ex, FormClass(), form.Caption().c_str(), style, r.left, r.top,
                       r.right - r.left, r.bottom - r.top, parent, nullptr, g_instance, nf);
   if (!hwnd) {
     // Without a window the form still keeps every property.
@@ -721,7 +725,7 @@ int MessageBox(const std::string& text, int style, const std::string& caption) {
   // modal to every window of the program.
   HWND owner = GetActiveWindow();
   char cls[32] = {};
-  if (owner && !(GetClassNameA(owner, cls, sizeof cls) && lstrcmpiA(cls, kFormClass) == 0))
+  if (owner && !(GetClassNameA(owner, cls, sizeof cls) && lstrcmpiA(cls, FormClass()) == 0))
     owner = nullptr;
   if (!owner) flags |= MB_TASKMODAL | MB_SETFOREGROUND;
   ++g_depth;

@@ -11,4 +11,6 @@ bool HostWindowSize(std::uint64_t id, int* width, int* height) {
   return false;
 }
 
+const char* HostWindowNamed() { return nullptr; }
+
 }  // namespace plat

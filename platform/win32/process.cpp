@@ -62,7 +62,7 @@ bool ClaimInstance() {
   for (char& c : base) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  const std::string name = "Local\\TamarelInstance." + base;
+  const std::string name = "Local\\" + ProgramName() + "Instance." + base;
   // Kept open for the life of the process; Windows frees it at the end.
   HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
   return mutex != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS;

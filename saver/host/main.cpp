@@ -4,7 +4,7 @@
 #include "saver/host/module1.h"
 
 int main(int argc, char** argv) {
-  plat::InitProcess(argc, argv);
+  plat::InitProcess(argc, argv, "Tamarel");
   Module1::Main();
   forms::RunUntilEnd();
 }

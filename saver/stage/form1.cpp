@@ -22,7 +22,7 @@ constexpr std::int32_t kTimerInterval = 60000;
 constexpr win::UINT kNoMoveNoSize = win::SWP_NOMOVE | win::SWP_NOSIZE;
 
 stage::RunOptions CommandLineOptions() {
-  return stage::ParseRunOptions(plat::Arguments(), std::getenv("XSCREENSAVER_WINDOW"));
+  return stage::ParseRunOptions(plat::Arguments(), plat::HostWindowNamed());
 }
 
 std::int32_t PixelsX(float twips) {

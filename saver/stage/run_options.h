@@ -3,7 +3,7 @@
 //   -frames N         end the show normally after N frames
 //   -snapshot FILE    at that end, write what the stage shows to a PNG file
 //   -virtual-clock    the clock moves only with the frame loop's waits
-//   -root             draw into the window named by $XSCREENSAVER_WINDOW
+//   -root             draw into the window the host names (plat::HostWindowNamed)
 //   -window-id ID     draw into window ID (hex 0x... or decimal)
 // Each also with two dashes. A malformed value leaves its option unset.
 #pragma once
@@ -21,7 +21,7 @@ struct RunOptions {
   std::uint64_t hostWindow = 0;  // 0: a window of its own
 };
 
-// `xscreensaverWindow`: the value of XSCREENSAVER_WINDOW (nullptr: unset).
+// `xscreensaverWindow`: the window the host names (nullptr: none).
 RunOptions ParseRunOptions(const std::vector<std::string>& args, const char* xscreensaverWindow);
 
 // A window id as hosts pass them: "0x400008" or decimal; 0 when malformed.

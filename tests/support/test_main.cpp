@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  plat::InitProcess(argc, argv);
+  plat::InitProcess(argc, argv, "Tamarel");
   plat::SetEndInterceptForTest(true);
   return RUN_ALL_TESTS();
 }

@@ -10,8 +10,11 @@
 
 namespace plat {
 
-// Called once from main() before anything else.
-void InitProcess(int argc, char** argv);
+// Called once from main() before anything else, with the program's name
+// ("Tamarel"): the platform names what it makes for the program by it (the
+// window class, the claim of a running instance).
+void InitProcess(int argc, char** argv, const char* programName);
+const std::string& ProgramName();
 
 // Everything after the program's own path on its command line, as Windows
 // gives it (on Linux: the arguments joined by single spaces).

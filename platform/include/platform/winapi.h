@@ -1,4 +1,4 @@
-// The Windows calls that Tamarel and Pellmar make, by their Windows names.
+// The Windows calls that the programs make, by their Windows names.
 //
 // Program code never includes <windows.h>: it calls these. The win32 build
 // forwards each one to Windows itself; the portable build stands in for it

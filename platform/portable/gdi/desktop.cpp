@@ -1,18 +1,28 @@
 // The desktop calls on Linux: the cursor's display count, and the z-order
 // and visibility of our own windows. There is no taskbar to find, and no
 // system flag for a running screen saver.
-#include "platform/winapi.h"
+#include "forms_side.h"
 #include "gdi/surface.h"
-
-namespace win {
+#include "platform/winapi.h"
 
 namespace {
 int g_cursorCount = 0;
-}
+portable::FormsSide* g_forms = nullptr;
+}  // namespace
+
+namespace portable {
+
+void RegisterFormsSide(FormsSide* side) { g_forms = side; }
+FormsSide* Forms() { return g_forms; }
+bool CursorHidden() { return g_cursorCount < 0; }
+
+}  // namespace portable
+
+namespace win {
 
 int ShowCursor(BOOL show) {
   g_cursorCount += show ? 1 : -1;
-  portable::ApplyCursorHidden(g_cursorCount < 0);
+  if (portable::Forms()) portable::Forms()->ApplyCursorHidden(g_cursorCount < 0);
   return g_cursorCount;
 }
 

@@ -3,9 +3,6 @@
 // screen-saver host hands us) and the screen.
 #include "gdi/surface.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -15,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "forms_side.h"
 #include "gdi/gdi_engine.h"
 #include "platform/image.h"
 #include "platform/process.h"
 #include "x11/present.h"
+#include "x11/x11.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ struct OurWindow {
   std::string className;
   std::string title;
   // Drawn since the window was last served by the direct path.
-  std::vector<portable::present::Rect> dirty;
+  std::vector<Rect> dirty;
 };
 
 // Whether a present is already asked for.
@@ -87,24 +86,24 @@ bool Allocate(portable::present::SurfacePixels& px, int width, int height) {
 // each place is put once. Past kMaxDirty places the nearest two are joined.
 constexpr std::size_t kMaxDirty = 64;
 
-std::int64_t Area(const portable::present::Rect& r) {
+std::int64_t Area(const Rect& r) {
   return static_cast<std::int64_t>(r.w) * static_cast<std::int64_t>(r.h);
 }
 
-bool Contains(const portable::present::Rect& a, const portable::present::Rect& b) {
+bool Contains(const Rect& a, const Rect& b) {
   return b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w && b.y + b.h <= a.y + a.h;
 }
 
-portable::present::Rect Union(const portable::present::Rect& a, const portable::present::Rect& b) {
+Rect Union(const Rect& a, const Rect& b) {
   const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
   const int x1 = std::max(a.x + a.w, b.x + b.w), y1 = std::max(a.y + a.h, b.y + b.h);
   return {x0, y0, x1 - x0, y1 - y0};
 }
 
-void AddDirty(std::vector<portable::present::Rect>& list, const portable::present::Rect& r) {
+void AddDirty(std::vector<Rect>& list, const Rect& r) {
   for (const auto& d : list)
     if (Contains(d, r)) return;
-  std::erase_if(list, [&](const portable::present::Rect& d) { return Contains(r, d); });
+  std::erase_if(list, [&](const Rect& d) { return Contains(r, d); });
   if (list.size() < kMaxDirty) {
     list.push_back(r);
     return;
@@ -122,11 +121,11 @@ void AddDirty(std::vector<portable::present::Rect>& list, const portable::presen
 }
 
 // Keeps a drawn place for the next present, which the event loop runs.
-void Queue(OurWindow& w, const portable::present::Rect& r) {
+void Queue(OurWindow& w, const Rect& r) {
   AddDirty(w.dirty, r);
   if (!g_presentAsked) {
     g_presentAsked = true;
-    portable::SchedulePresent();
+    if (portable::FormsSide* forms = portable::Forms()) forms->SchedulePresent();
   }
 }
 
@@ -142,53 +141,16 @@ bool Equal(const std::string& a, const char* b) {
   return true;
 }
 
-// ---- X ---------------------------------------------------------------------------
+// ---- other programs' windows ----------------------------------------------------
 
-bool g_xError = false;
-int NoteXError(Display*, XErrorEvent*) {
-  g_xError = true;
-  return 0;
-}
-
-// Traps the X errors of one step, so that a bad window id fails the call
-// instead of ending the program.
-class XErrorTrap {
- public:
-  explicit XErrorTrap(Display* d) : d_(d) {
-    g_xError = false;
-    old_ = XSetErrorHandler(NoteXError);
-  }
-  ~XErrorTrap() { XSetErrorHandler(old_); }
-  bool Failed() {
-    XSync(d_, False);
-    return g_xError;
-  }
-
- private:
-  Display* d_;
-  XErrorHandler old_;
-};
-
-Display* XDisplay() {
-  static Display* d = nullptr;
-  static bool tried = false;
-  if (!tried) {
-    tried = true;
-    d = XOpenDisplay(portable::XDisplayName());
-  }
-  return d;
-}
-
+// A window another program gave us (a preview): drawn into a surface of its
+// size, which the X presenter puts on it as it is drawn.
 struct Foreign {
-  bool used = false;
-  Window xid = 0;
+  unsigned long xid = 0;
   bool gone = false;
   int width = 0;
   int height = 0;
-  std::vector<std::uint32_t> px;
-  GC gc = nullptr;
-  Visual* visual = nullptr;
-  int depth = 0;
+  portable::present::SurfacePixels px;
 };
 std::vector<std::unique_ptr<Foreign>>& Foreigns() {
   static auto* f = new std::vector<std::unique_ptr<Foreign>>(1);  // id 0 unused
@@ -196,69 +158,8 @@ std::vector<std::unique_ptr<Foreign>>& Foreigns() {
 }
 Foreign* FindForeign(int id) {
   auto& fs = Foreigns();
-  if (id <= 0 || static_cast<std::size_t>(id) >= fs.size() || !fs[id] || !fs[id]->used)
-    return nullptr;
+  if (id <= 0 || static_cast<std::size_t>(id) >= fs.size() || !fs[id]) return nullptr;
   return fs[id].get();
-}
-
-int MaskShift(unsigned long mask) {
-  int s = 0;
-  while (mask && !(mask & 1)) {
-    mask >>= 1;
-    ++s;
-  }
-  return s;
-}
-unsigned long MaskBits(unsigned long mask) { return mask >> MaskShift(mask); }
-// One 8-bit channel into the visual's mask.
-unsigned long Channel(std::uint32_t v8, unsigned long mask) {
-  const unsigned long top = MaskBits(mask);
-  return ((static_cast<unsigned long>(v8) * top + 127) / 255) << MaskShift(mask);
-}
-
-void Push(Foreign& f, const Rect& r) {
-  Display* d = XDisplay();
-  if (!d || f.gone || r.Empty()) return;
-  XErrorTrap trap(d);
-  const bool direct = (f.depth == 24 || f.depth == 32) && f.visual->red_mask == 0xFF0000 &&
-                      f.visual->green_mask == 0xFF00 && f.visual->blue_mask == 0xFF;
-  XImage* img = nullptr;
-  if (direct) {
-    // The surface's own rows, as they are (0x00RRGGBB is the visual's order).
-    char* start = reinterpret_cast<char*>(&f.px[static_cast<std::size_t>(r.y) * f.width + r.x]);
-    img = XCreateImage(d, f.visual, static_cast<unsigned>(f.depth), ZPixmap, 0, start,
-                       static_cast<unsigned>(r.w), static_cast<unsigned>(r.h), 32, f.width * 4);
-    if (img && img->bits_per_pixel == 32) {
-      XPutImage(d, f.xid, f.gc, img, 0, 0, r.x, r.y, static_cast<unsigned>(r.w),
-                static_cast<unsigned>(r.h));
-    }
-    if (img) {
-      img->data = nullptr;  // ours, not Xlib's to free
-      XDestroyImage(img);
-    }
-  } else {
-    img = XCreateImage(d, f.visual, static_cast<unsigned>(f.depth), ZPixmap, 0, nullptr,
-                       static_cast<unsigned>(r.w), static_cast<unsigned>(r.h), 32, 0);
-    if (img) {
-      img->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(img->bytes_per_line),
-                                                 static_cast<std::size_t>(r.h)));
-      if (img->data) {
-        for (int y = 0; y < r.h; ++y)
-          for (int x = 0; x < r.w; ++x) {
-            const std::uint32_t p = f.px[static_cast<std::size_t>(r.y + y) * f.width + r.x + x];
-            XPutPixel(img, x, y,
-                      Channel((p >> 16) & 0xFF, f.visual->red_mask) |
-                          Channel((p >> 8) & 0xFF, f.visual->green_mask) |
-                          Channel(p & 0xFF, f.visual->blue_mask));
-          }
-        XPutImage(d, f.xid, f.gc, img, 0, 0, r.x, r.y, static_cast<unsigned>(r.w),
-                  static_cast<unsigned>(r.h));
-      }
-      XDestroyImage(img);
-    }
-  }
-  XFlush(d);
-  if (trap.Failed()) f.gone = true;
 }
 
 }  // namespace
@@ -414,13 +315,9 @@ void OurWindowDrawn(win::HWND hwnd, const Rect& drawn, const Rect& r) {
 
 void ScreenSize(int* width, int* height) {
   static int w = 0, h = 0;
-  if (w == 0) {
+  if (w == 0 && !x11::ScreenSize(&w, &h)) {
     w = 1920;
     h = 1080;
-    if (Display* d = XDisplay()) {
-      w = DisplayWidth(d, DefaultScreen(d));
-      h = DisplayHeight(d, DefaultScreen(d));
-    }
   }
   *width = w;
   *height = h;
@@ -450,27 +347,12 @@ bool ScreenView(View* view) {
 int OpenForeign(win::HWND hwnd) {
   const std::uintptr_t v = reinterpret_cast<std::uintptr_t>(hwnd);
   if (v == 0 || v > 0x1FFFFFFFu) return 0;  // not an X window id
-  Display* d = XDisplay();
-  if (!d) return 0;
   auto f = std::make_unique<Foreign>();
-  {
-    XErrorTrap trap(d);
-    XWindowAttributes attr{};
-    const Status ok = XGetWindowAttributes(d, static_cast<Window>(v), &attr);
-    if (trap.Failed() || !ok || attr.width <= 0 || attr.height <= 0) return 0;
-    f->xid = static_cast<Window>(v);
-    f->width = Clamp(attr.width);
-    f->height = Clamp(attr.height);
-    f->visual = attr.visual;
-    f->depth = attr.depth;
-    f->gc = XCreateGC(d, f->xid, 0, nullptr);
-    if (trap.Failed() || !f->gc) return 0;
-  }
-  if (!Allocate(f->px, f->width, f->height)) {
-    XFreeGC(d, f->gc);
-    return 0;
-  }
-  f->used = true;
+  if (!x11::WindowSize(v, &f->width, &f->height)) return 0;
+  f->xid = v;
+  f->width = Clamp(f->width);
+  f->height = Clamp(f->height);
+  if (!Allocate(f->px, f->width, f->height)) return 0;
   auto& fs = Foreigns();
   for (std::size_t i = 1; i < fs.size(); ++i)
     if (!fs[i]) {
@@ -494,18 +376,16 @@ bool ForeignView(int id, View* view) {
 }
 
 void ForeignDrawn(int id, const Rect& changed) {
-  if (Foreign* f = FindForeign(id)) Push(*f, changed);
+  Foreign* f = FindForeign(id);
+  if (!f || f->gone || changed.Empty()) return;
+  // Put at once: the host shows what is drawn, there is no frame loop of
+  // ours to wait for.
+  if (!present::Put(f->xid, f->px, f->width, f->height, {changed})) f->gone = true;
+  present::Flush();
 }
 
 void CloseForeign(int id) {
-  Foreign* f = FindForeign(id);
-  if (!f) return;
-  if (Display* d = XDisplay()) {
-    XErrorTrap trap(d);
-    if (f->gc) XFreeGC(d, f->gc);
-    trap.Failed();
-  }
-  Foreigns()[id].reset();
+  if (FindForeign(id)) Foreigns()[id].reset();
 }
 
 }  // namespace gdi

@@ -1,6 +1,6 @@
 // Where the portable GDI and the portable forms side meet: the windows of
 // our own forms, whose window DC draws into a surface (a 32-bit image) that
-// the native window shows; and the desktop state that the forms side applies.
+// the native window shows.
 #pragma once
 
 #include <cstdint>
@@ -51,15 +51,5 @@ void PresentWindows();
 // The server lost the picture of a place of a window served directly (an
 // expose): it is put there again at the next present.
 void WindowRepainted(win::HWND hwnd, int x, int y, int width, int height);
-// Implemented by the forms side: runs PresentWindows from the event loop
-// soon (once, however often it is asked before that).
-void SchedulePresent();
-
-// Implemented by the forms side: hide or show the mouse pointer over our
-// windows (ShowCursor's display count below 0 hides it).
-void ApplyCursorHidden(bool hidden);
-// Implemented by the forms side: the X display connection string to use for
-// foreign windows (nullptr: $DISPLAY).
-const char* XDisplayName();
 
 }  // namespace portable

@@ -26,8 +26,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "x11/present.h"
+#include "platform/process.h"
 #include "process_internal.h"
+#include "x11/present.h"
+#include "x11/x11.h"
 
 namespace forms::qt {
 
@@ -142,7 +144,7 @@ void ApplyGeometry(QtForm& qf) {
   FormWindow* w = qf.window;
   if (qf.hostWindow != 0) {
     int hw = 0, hh = 0;
-    if (ForeignWindowSize(qf.hostWindow, &hw, &hh)) w->setGeometry(0, 0, hw, hh);
+    if (portable::x11::WindowSize(qf.hostWindow, &hw, &hh)) w->setGeometry(0, 0, hw, hh);
     return;
   }
   const QSize client(std::max(1, internal::PxX(f.ScaleWidth())),
@@ -442,8 +444,11 @@ void Init() {
       std::exit(1);
     }
     static int argc = 1;
-    static char name[] = "tamarel";
-    static char* argv[] = {name, nullptr};
+    // The toolkit names the windows' class after the program.
+    static std::string name = plat::ProgramName();
+    for (char& c : name)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    static char* argv[] = {name.data(), nullptr};
     g_app = new QApplication(argc, argv);
     // The program ends through plat::EndProgram, never when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -465,7 +470,7 @@ void Init() {
   g_wakeup->setSingleShot(true);
   g_wakeup->setTimerType(Qt::PreciseTimer);
   QObject::connect(g_wakeup, &QTimer::timeout, [] { RunFromQt(internal::FireDueTimers); });
-  ApplyCursorToApp();
+  RegisterFormsSide();
 }
 
 ScreenInfo QueryScreen() {
@@ -491,7 +496,7 @@ void CreateForm(Form& form, const std::vector<Control*>& controls) {
   if (form.HostWindow() != 0) {
     int hw = 0, hh = 0;
     // A host window that is gone leaves the form a window of its own.
-    if (ForeignWindowSize(form.HostWindow(), &hw, &hh) && EmbedInto(w, form.HostWindow()))
+    if (portable::x11::WindowSize(form.HostWindow(), &hw, &hh) && EmbedInto(w, form.HostWindow()))
       qf->hostWindow = form.HostWindow();
   }
   ApplyFlags(*qf);
@@ -499,7 +504,7 @@ void CreateForm(Form& form, const std::vector<Control*>& controls) {
   ApplyIcon(*qf);
   ApplyGeometry(*qf);
   qf->hwnd = portable::RegisterWindow(qf, std::max(1, w->width()), std::max(1, w->height()),
-                                      "TamarelForm", form.Caption());
+                                      plat::ProgramName() + "Form", form.Caption());
   form.native = qf;
   for (Control* c : controls) CreateControl(*qf, *c);
   // Windowless controls (labels, pictures, lines, shapes) lie on the form,
@@ -658,17 +663,6 @@ int MessageBox(const std::string& text, int style, const std::string& caption) {
 }
 
 }  // namespace forms::backend
-
-namespace portable {
-
-void SchedulePresent() {
-  if (forms::qt::Exiting()) return;
-  // A posted call runs in every event loop, a message box's too.
-  QMetaObject::invokeMethod(
-      qApp, [] { PresentWindows(); }, Qt::QueuedConnection);
-}
-
-}  // namespace portable
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig (Qt's font database) and libdbus (Qt's desktop integration on

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "forms_backend.h"
-#include "platform/forms.h"
 #include "gdi/surface.h"
+#include "platform/forms.h"
 
 namespace forms::qt {
 
@@ -127,10 +127,9 @@ void ApplyTabOrder(QtForm& qf);
 void ApplyFont(QWidget* w, const Font& f);
 
 // The X side (forms_qt_x11.cpp).
-// Reads the size of another program's X window; false when it does not exist.
-bool ForeignWindowSize(unsigned long id, int* width, int* height);
 // Makes `w` a child of the X window `id`; false when that cannot be done.
 bool EmbedInto(QWidget* w, unsigned long id);
-void ApplyCursorToApp();
+// Tells the GDI side that the forms run (forms_side.h).
+void RegisterFormsSide();
 
 }  // namespace forms::qt

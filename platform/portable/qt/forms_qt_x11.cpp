@@ -1,10 +1,13 @@
 // The X side of the forms: embedding into another program's window (a
-// screen-saver host), the hidden mouse pointer, the display we talk to.
+// screen-saver host), the hidden mouse pointer, the display the forms are
+// on; and what the GDI and the X code ask of the forms (forms_side.h).
 #include <QCursor>
 #include <QGuiApplication>
 #include <QWindow>
 #include <string>
 
+#include "forms_side.h"
+#include "gdi/surface.h"
 #include "qt/forms_qt.h"
 
 // Xlib last: its macros clash with Qt's names.
@@ -23,30 +26,7 @@ Display* QtDisplay() {
   return x11 ? x11->display() : nullptr;
 }
 
-int g_xerror = 0;
-int NoteError(Display*, XErrorEvent* e) {
-  g_xerror = e->error_code;
-  return 0;
-}
-
 }  // namespace
-
-bool ForeignWindowSize(unsigned long id, int* width, int* height) {
-  Display* d = QtDisplay();
-  if (!d || id == 0) return false;
-  // A window id that names nothing must not end the program.
-  XSync(d, False);
-  g_xerror = 0;
-  XErrorHandler old = XSetErrorHandler(NoteError);
-  XWindowAttributes attr{};
-  const Status ok = XGetWindowAttributes(d, static_cast<Window>(id), &attr);
-  XSync(d, False);
-  XSetErrorHandler(old);
-  if (!ok || g_xerror != 0 || attr.width <= 0 || attr.height <= 0) return false;
-  *width = attr.width;
-  *height = attr.height;
-  return true;
-}
 
 bool EmbedInto(QWidget* w, unsigned long id) {
   if (!QtDisplay()) return false;
@@ -64,6 +44,8 @@ bool EmbedInto(QWidget* w, unsigned long id) {
   return true;
 }
 
+namespace {
+
 void ApplyCursorToApp() {
   if (!qGuiApp || g_cursorApplied == g_cursorHidden) return;
   if (g_cursorHidden)
@@ -73,22 +55,49 @@ void ApplyCursorToApp() {
   g_cursorApplied = g_cursorHidden;
 }
 
+}  // namespace
+
+namespace {
+
+// What the GDI and the X code ask of the forms.
+class QtFormsSide : public portable::FormsSide {
+ public:
+  void SchedulePresent() override {
+    if (Exiting()) return;
+    // A posted call runs in every event loop, a message box's too.
+    QMetaObject::invokeMethod(
+        qApp, [] { portable::PresentWindows(); }, Qt::QueuedConnection);
+  }
+  void ApplyCursorHidden(bool hidden) override {
+    g_cursorHidden = hidden;
+    if (!Exiting()) ApplyCursorToApp();
+  }
+  const char* XDisplayName() override {
+    // Asked often (every put checks it); the display never changes.
+    if (!known_) {
+      known_ = true;
+      if (Display* d = QtDisplay()) {
+        name_ = DisplayString(d);
+        onX_ = true;
+      }
+    }
+    return onX_ ? name_.c_str() : nullptr;
+  }
+
+ private:
+  bool known_ = false;
+  bool onX_ = false;
+  std::string name_;
+};
+
+}  // namespace
+
+void RegisterFormsSide() {
+  static QtFormsSide side;
+  portable::RegisterFormsSide(&side);
+  // ShowCursor may have hidden the pointer before the application existed.
+  g_cursorHidden = portable::CursorHidden();
+  ApplyCursorToApp();
+}
+
 }  // namespace forms::qt
-
-namespace portable {
-
-void ApplyCursorHidden(bool hidden) {
-  // Remembered until the first form makes the application.
-  forms::qt::g_cursorHidden = hidden;
-  if (!forms::qt::Exiting()) forms::qt::ApplyCursorToApp();
-}
-
-const char* XDisplayName() {
-  static std::string name;
-  Display* d = forms::qt::QtDisplay();
-  if (!d) return nullptr;
-  name = DisplayString(d);
-  return name.c_str();
-}
-
-}  // namespace portable

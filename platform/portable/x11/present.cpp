@@ -1,7 +1,9 @@
-// The X side of putting surfaces on our windows, on an XCB connection of our
-// own: requests never block on a reply in a frame, and an error the server
-// sends back (a window gone under us) is read and dropped instead of ending
-// the program.
+// Putting surfaces on X windows, ours and another program's (a preview
+// window), on the one connection of our own: requests never block on a reply
+// in a frame, and an error the server sends back (a window gone under us) is
+// read and dropped instead of ending the program.
+#include "x11/present.h"
+
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <xcb/shm.h>
@@ -14,8 +16,7 @@
 #include <new>
 #include <utility>
 
-#include "x11/present.h"
-#include "gdi/surface.h"
+#include "x11/connection.h"
 
 namespace portable::present {
 
@@ -25,20 +26,24 @@ namespace {
 // buffer it is gathered in stays small.
 constexpr std::size_t kMaxPlainBytes = 1 << 20;
 
-struct Verdict {
-  unsigned long xid = 0;
-  bool ok = false;
-  // False when the server did not know the window (yet: the toolkit's
-  // request to make it may still be on its way): asked again next time.
-  bool known = false;
-  std::uint8_t depth = 0;
+// How a window takes our 0x00RRGGBB pixels.
+enum class Way {
+  kNone,       // not at all (not true colour, or an order we do not write)
+  kDirect,     // as they are: depth 24, the same channels and byte order
+  kConverted,  // channel by channel into its own pixel format, plain requests
 };
 
-struct Server {
-  bool tried = false;
-  xcb_connection_t* c = nullptr;
-  bool shm = false;
-  std::size_t maxRequestBytes = 0;
+struct Verdict {
+  unsigned long xid = 0;
+  bool known = false;
+  Way way = Way::kNone;
+  std::uint8_t depth = 0;
+  int bitsPerPixel = 0;
+  std::uint32_t red = 0, green = 0, blue = 0;
+  std::uint32_t rest = 0;  // bits of the depth in no channel (opacity): all set
+};
+
+struct State {
   // Windows already judged; a few are enough (a program has one or two).
   Verdict verdicts[8];
   unsigned next = 0;
@@ -50,99 +55,52 @@ struct Server {
   Counts counts;
 };
 
-Server& S() {
-  static Server* s = new Server;  // lives to the end: surfaces outlive statics
+State& S() {
+  static State* s = new State;  // lives to the end: surfaces outlive statics
   return *s;
 }
 
-void Query(Server& s) {
-  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(s.c, &xcb_shm_id);
-  if (ext && ext->present) {
-    xcb_shm_query_version_reply_t* v =
-        xcb_shm_query_version_reply(s.c, xcb_shm_query_version(s.c), nullptr);
-    s.shm = v != nullptr;
-    std::free(v);
-  }
-  s.maxRequestBytes = static_cast<std::size_t>(xcb_get_maximum_request_length(s.c)) * 4;
-}
+using x11::Connection;
 
-// The connection, made on first use; null when the toolkit is not on X or
-// the server cannot be reached (or was lost).
-xcb_connection_t* Connection() {
-  Server& s = S();
-  if (!s.tried) {
-    s.tried = true;
-    if (const char* name = portable::XDisplayName()) {
-      s.c = xcb_connect(name, nullptr);
-      if (xcb_connection_has_error(s.c)) {
-        xcb_disconnect(s.c);
-        s.c = nullptr;
-      } else {
-        Query(s);
-      }
-    }
-  }
-  if (s.c && xcb_connection_has_error(s.c)) return nullptr;
-  return s.c;
-}
-
-const xcb_visualtype_t* FindVisual(const xcb_setup_t* setup, xcb_visualid_t id) {
-  for (auto screens = xcb_setup_roots_iterator(setup); screens.rem; xcb_screen_next(&screens)) {
-    for (auto depths = xcb_screen_allowed_depths_iterator(screens.data); depths.rem;
-         xcb_depth_next(&depths)) {
-      for (auto v = xcb_depth_visuals_iterator(depths.data); v.rem; xcb_visualtype_next(&v))
-        if (v.data->visual_id == id) return v.data;
-    }
-  }
-  return nullptr;
-}
-
-bool ThirtyTwoBitPixels(const xcb_setup_t* setup, std::uint8_t depth) {
-  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
-    if (f.data->depth == depth) return f.data->bits_per_pixel == 32 && f.data->scanline_pad == 32;
-  return false;
-}
-
-Verdict Judge(xcb_connection_t* c, unsigned long xid) {
+Verdict Judge(unsigned long xid) {
   Verdict v;
   v.xid = xid;
-  const auto window = static_cast<xcb_window_t>(xid);
-  xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
-  xcb_get_window_attributes_reply_t* a =
-      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
-  if (g && a) {
-    v.known = true;
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    const xcb_visualtype_t* visual = FindVisual(setup, a->visual);
-    // The surface is 0x00RRGGBB in this machine's byte order.
-    const bool order = (setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) ==
-                       (std::endian::native == std::endian::little);
-    v.depth = g->depth;
-    // Depth 24 only: a 32-bit window would take the surface's unused top byte
-    // as its opacity.
-    v.ok = visual && order && g->depth == 24 &&
-           (visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
-            visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR) &&
-           visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 &&
-           visual->blue_mask == 0xFF && ThirtyTwoBitPixels(setup, g->depth);
-  }
-  std::free(g);
-  std::free(a);
+  x11::WindowInfo info;
+  // Not known (yet: the toolkit's request to make it may still be on its
+  // way): asked again next time.
+  if (!x11::QueryWindow(xid, &info)) return v;
+  v.known = true;
+  v.depth = info.depth;
+  v.bitsPerPixel = x11::BitsPerPixel(info.depth);
+  const xcb_visualtype_t* visual = info.visual;
+  const bool order = (xcb_get_setup(Connection())->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) ==
+                     (std::endian::native == std::endian::little);
+  if (!visual || !order ||
+      (visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR &&
+       visual->_class != XCB_VISUAL_CLASS_DIRECT_COLOR) ||
+      (v.bitsPerPixel != 32 && v.bitsPerPixel != 16) || v.depth > 32)
+    return v;
+  v.red = visual->red_mask;
+  v.green = visual->green_mask;
+  v.blue = visual->blue_mask;
+  const std::uint32_t all = v.depth >= 32 ? 0xFFFFFFFFu : (1u << v.depth) - 1;
+  v.rest = all & ~(v.red | v.green | v.blue);
+  // Depth 24 only goes as it is: a 32-bit window would take the surface's
+  // unused top byte as its opacity.
+  v.way = v.depth == 24 && v.bitsPerPixel == 32 && v.red == 0xFF0000 && v.green == 0xFF00 &&
+                  v.blue == 0xFF
+              ? Way::kDirect
+              : Way::kConverted;
   return v;
 }
 
 const Verdict* VerdictFor(unsigned long xid) {
-  xcb_connection_t* c = Connection();
-  if (!c || xid == 0 || xid > 0xFFFFFFFFul) return nullptr;
-  Server& s = S();
+  if (!Connection() || xid == 0 || xid > 0xFFFFFFFFul) return nullptr;
+  State& s = S();
   for (const Verdict& v : s.verdicts)
     if (v.xid == xid && v.known) return &v;
-  const Verdict v = Judge(c, xid);
-  if (!v.known) {
-    static Verdict unknown;
-    unknown = v;
-    return &unknown;
-  }
+  const Verdict v = Judge(xid);
+  if (!v.known) return nullptr;
   Verdict& slot = s.verdicts[s.next];
   s.next = (s.next + 1) % std::size(s.verdicts);
   slot = v;
@@ -150,7 +108,7 @@ const Verdict* VerdictFor(unsigned long xid) {
 }
 
 xcb_gcontext_t GcFor(xcb_connection_t* c, unsigned long xid, std::uint8_t depth) {
-  Server& s = S();
+  State& s = S();
   for (int i = 0; i < 4; ++i)
     if (s.gc[i] != 0 && s.gcDepth[i] == depth) return s.gc[i];
   for (int i = 0; i < 4; ++i)
@@ -164,11 +122,37 @@ xcb_gcontext_t GcFor(xcb_connection_t* c, unsigned long xid, std::uint8_t depth)
   return 0;
 }
 
+// One 8-bit channel into a visual's mask.
+std::uint32_t Channel(std::uint32_t v8, std::uint32_t mask) {
+  if (mask == 0) return 0;
+  const int shift = std::countr_zero(mask);
+  const std::uint32_t top = mask >> shift;
+  return ((v8 * top + 127) / 255) << shift;
+}
+
+// A row of surface pixels into the window's format (`out` holds `w`
+// pixels of its size).
+void Convert(const Verdict& v, const std::uint32_t* in, int w, std::uint8_t* out) {
+  for (int i = 0; i < w; ++i) {
+    const std::uint32_t p = in[i];
+    const std::uint32_t x = Channel((p >> 16) & 0xFF, v.red) | Channel((p >> 8) & 0xFF, v.green) |
+                            Channel(p & 0xFF, v.blue) | v.rest;
+    if (v.bitsPerPixel == 32) {
+      std::memcpy(out + static_cast<std::size_t>(i) * 4, &x, 4);
+    } else {
+      const auto x16 = static_cast<std::uint16_t>(x);
+      std::memcpy(out + static_cast<std::size_t>(i) * 2, &x16, 2);
+    }
+  }
+}
+
 // A rectangle in requests of at most kMaxPlainBytes each: whole rows where
 // they fit, narrower pieces of rows where one row is too long.
-void PutPlain(Server& s, xcb_connection_t* c, xcb_window_t window, xcb_gcontext_t gc,
-              std::uint8_t depth, const std::uint32_t* px, int width, const Rect& r) {
-  const std::size_t limit = std::min(kMaxPlainBytes, s.maxRequestBytes - 64);
+void PutPlain(State& s, xcb_connection_t* c, xcb_window_t window, xcb_gcontext_t gc,
+              const Verdict& v, const std::uint32_t* px, int width, const Rect& r) {
+  const std::size_t bytes =
+      v.way == Way::kDirect ? 4 : static_cast<std::size_t>(v.bitsPerPixel / 8);
+  const std::size_t limit = std::min(kMaxPlainBytes, x11::MaxRequestBytes() - 64);
   const int pieceWidth = std::max(1, std::min(r.w, static_cast<int>(limit / 4)));
   const int rows =
       std::max(1, static_cast<int>(limit / (static_cast<std::size_t>(pieceWidth) * 4)));
@@ -177,19 +161,25 @@ void PutPlain(Server& s, xcb_connection_t* c, xcb_window_t window, xcb_gcontext_
   } catch (const std::bad_alloc&) {
     return;
   }
+  auto* out = reinterpret_cast<std::uint8_t*>(s.gather.data());
   for (int x = 0; x < r.w; x += pieceWidth) {
     const int w = std::min(pieceWidth, r.w - x);
+    // Rows padded to 32 bits.
+    const std::size_t rowBytes = (static_cast<std::size_t>(w) * bytes + 3) & ~std::size_t{3};
     for (int y = 0; y < r.h; y += rows) {
       const int h = std::min(rows, r.h - y);
-      for (int i = 0; i < h; ++i)
-        std::memcpy(&s.gather[static_cast<std::size_t>(i) * w],
-                    px + static_cast<std::size_t>(r.y + y + i) * width + r.x + x,
-                    static_cast<std::size_t>(w) * 4);
+      for (int i = 0; i < h; ++i) {
+        const std::uint32_t* in = px + static_cast<std::size_t>(r.y + y + i) * width + r.x + x;
+        std::uint8_t* to = out + static_cast<std::size_t>(i) * rowBytes;
+        if (v.way == Way::kDirect)
+          std::memcpy(to, in, static_cast<std::size_t>(w) * 4);
+        else
+          Convert(v, in, w, to);
+      }
       xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, gc, static_cast<std::uint16_t>(w),
                     static_cast<std::uint16_t>(h), static_cast<std::int16_t>(r.x + x),
-                    static_cast<std::int16_t>(r.y + y), 0, depth,
-                    static_cast<std::uint32_t>(static_cast<std::size_t>(w) * h * 4),
-                    reinterpret_cast<const std::uint8_t*>(s.gather.data()));
+                    static_cast<std::int16_t>(r.y + y), 0, v.depth,
+                    static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(h)), out);
     }
   }
 }
@@ -229,8 +219,7 @@ bool SurfacePixels::Allocate(std::size_t count) {
   Release();
   if (count == 0) return true;
   xcb_connection_t* c = Connection();
-  Server& s = S();
-  if (c && s.shm && s.sharedAllowed && count <= SIZE_MAX / 4) {
+  if (c && x11::HasSharedMemory() && S().sharedAllowed && count <= SIZE_MAX / 4) {
     const int id = ::shmget(IPC_PRIVATE, count * 4, IPC_CREAT | 0600);
     if (id >= 0) {
       void* addr = ::shmat(id, nullptr, 0);
@@ -268,22 +257,23 @@ bool SurfacePixels::Allocate(std::size_t count) {
 
 bool CanServe(unsigned long xid) {
   const Verdict* v = VerdictFor(xid);
-  return v && v->ok;
+  return v && v->way == Way::kDirect;
 }
 
 bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
          const std::vector<Rect>& rects) {
   const Verdict* v = VerdictFor(xid);
   xcb_connection_t* c = Connection();
-  if (!v || !v->ok || !c || px.empty() || width > 0xFFFF || height > 0xFFFF) return false;
-  Server& s = S();
+  if (!v || v->way == Way::kNone || !c || px.empty() || width > 0xFFFF || height > 0xFFFF)
+    return false;
+  State& s = S();
   const xcb_gcontext_t gc = GcFor(c, xid, v->depth);
   if (gc == 0) return false;
   const auto window = static_cast<xcb_window_t>(xid);
   for (const Rect& r : rects) {
     if (r.w <= 0 || r.h <= 0 || r.x < 0 || r.y < 0 || r.x + r.w > width || r.y + r.h > height)
       continue;
-    if (px.Segment() != 0) {
+    if (px.Segment() != 0 && v->way == Way::kDirect) {
       xcb_shm_put_image(c, window, gc, static_cast<std::uint16_t>(width),
                         static_cast<std::uint16_t>(height), static_cast<std::uint16_t>(r.x),
                         static_cast<std::uint16_t>(r.y), static_cast<std::uint16_t>(r.w),
@@ -292,20 +282,14 @@ bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
                         px.Segment(), 0);
       ++s.counts.shared;
     } else {
-      PutPlain(s, c, window, gc, v->depth, px.data(), width, r);
+      PutPlain(s, c, window, gc, *v, px.data(), width, r);
       ++s.counts.plain;
     }
   }
   return true;
 }
 
-void Flush() {
-  xcb_connection_t* c = Connection();
-  if (!c) return;
-  // Nothing is asked for but errors: a window that went away under us.
-  while (xcb_generic_event_t* e = xcb_poll_for_event(c)) std::free(e);
-  xcb_flush(c);
-}
+void Flush() { x11::Flush(); }
 
 void SetSharedMemoryForTest(bool allowed) { S().sharedAllowed = allowed; }
 

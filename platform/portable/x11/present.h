@@ -1,9 +1,9 @@
-// Putting our windows' surfaces on the X server ourselves: the rectangles a
-// frame drew go straight from the surface to the window (shared memory when
-// the server can read ours, plain image requests when not), on a connection
-// of our own. The forms toolkit keeps the windows and their events; it only
-// repaints a window when the server asks (an expose) or when this path
-// cannot serve the window.
+// Putting surfaces on X windows: our own windows' (the rectangles a frame
+// drew go straight from the surface to the window, so the forms toolkit
+// keeps no picture of them and only repaints where this path cannot serve)
+// and another program's (a preview window a screen-saver host hands us).
+// Shared memory when the server can read ours, plain image requests when
+// not, converted pixels for a window of another format.
 #pragma once
 
 #include <cstddef>
@@ -47,13 +47,14 @@ class SurfacePixels {
 using portable::Rect;
 
 // Whether the X window `xid` can be served from our surfaces as they are
-// (a true-colour visual in the surface's byte order, on a server we reach).
-// The answer for a window is found once.
+// (depth 24 with our channels in the surface's byte order, on a server we
+// reach). The answer for a window is found once.
 bool CanServe(unsigned long xid);
 
 // Puts rectangles of a surface of `width` x `height` (rows of `width`
-// pixels) on the window at the same places. False when the window could not
-// be served (the caller then lets the toolkit repaint them).
+// pixels) on the window at the same places, as they are or converted to
+// the window's true-colour format. False when the window could not be
+// served (for our windows the toolkit then repaints them).
 bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
          const std::vector<Rect>& rects);
 

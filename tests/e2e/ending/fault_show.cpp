@@ -25,7 +25,7 @@ struct Untrapped {};
 }  // namespace
 
 int main(int argc, char** argv) {
-  plat::InitProcess(argc, argv);
+  plat::InitProcess(argc, argv, "Tamarel");
   const char* fault = std::getenv("TAMAREL_FAULT");
   const std::string text = fault ? fault : "";
   const std::size_t colon = text.find(':');

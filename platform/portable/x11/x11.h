@@ -1,0 +1,17 @@
+// What the rest of the Linux platform asks of the X server, on the one
+// connection of our own (the forms toolkit keeps its own for its windows and
+// events). Made on first use on the display the forms are on, or $DISPLAY
+// before any form exists. A window id that names nothing is an answer here,
+// never the end of the program.
+#pragma once
+
+namespace portable::x11 {
+
+// The size of the X window `xid`; false when there is no display or the
+// window does not exist.
+bool WindowSize(unsigned long xid, int* width, int* height);
+
+// The size of the default screen; false when there is no display.
+bool ScreenSize(int* width, int* height);
+
+}  // namespace portable::x11
