@@ -28,6 +28,7 @@
 #include "platform/forms.h"
 #include "platform/image.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "saver/gfx/cbitmap.h"
 #include "saver/host/module1.h"
 #include "saver/stage/form1.h"

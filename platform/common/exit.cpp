@@ -10,6 +10,7 @@
 
 #include "platform/process.h"
 #include "process_internal.h"
+#include "seams.h"
 
 namespace plat {
 
@@ -24,7 +25,6 @@ std::vector<Step>& Steps() {
   return s;
 }
 int g_nextId = 1;
-bool g_intercept = false;
 std::atomic<bool> g_ranOnWayOut{false};
 
 void RunSteps() {
@@ -59,11 +59,12 @@ void RemoveExitStep(int id) {
   s.erase(std::remove_if(s.begin(), s.end(), [id](const Step& x) { return x.id == id; }), s.end());
 }
 
-void SetEndInterceptForTest(bool intercept) { g_intercept = intercept; }
-bool EndInterceptedForTest() { return g_intercept; }
+namespace seams {
+bool endIntercepted = false;
+}  // namespace seams
 
 void EndProgram(int code) {
-  if (g_intercept) {
+  if (seams::endIntercepted) {
     RunSteps();
     throw ProgramEnded{code};
   }

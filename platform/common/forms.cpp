@@ -11,13 +11,17 @@
 #include "platform/image.h"
 #include "platform/process.h"
 #include "platform/rules.h"
+#include "seams.h"
+
+namespace forms::seams {
+std::function<int(const std::string&, int, const std::string&)> msgBox;
+}  // namespace forms::seams
 
 namespace forms {
 
 namespace {
 
 std::exception_ptr g_held;
-MsgBoxHook g_msgBoxHook;
 int g_overrideW = 0, g_overrideH = 0;
 bool g_initialised = false;
 // Never destroyed: forms and timers that are statics of their own may go
@@ -500,14 +504,12 @@ void Form::NativeCloseRequested() {
 // ----------------------------------------------------------------
 
 int MsgBox(const std::string& text, int style, const std::string& caption) {
-  if (g_msgBoxHook) return g_msgBoxHook(text, style, caption);
+  if (seams::msgBox) return seams::msgBox(text, style, caption);
   Init();
   const int r = backend::MessageBox(text, style, caption);
   internal::RethrowHeld();
   return r;
 }
-
-void SetMsgBoxHookForTest(MsgBoxHook hook) { g_msgBoxHook = std::move(hook); }
 
 void DoEvents() {
   Init();

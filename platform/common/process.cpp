@@ -1,5 +1,5 @@
 // Process facilities shared by both platforms: the command line as read once
-// at start, the program folder (with its test override), the previous
+// at start, the program folder (with its seam for tests), the previous
 // instance, and the window-pixel counter.
 #include "platform/process.h"
 
@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "process_internal.h"
+#include "seams.h"
 
 namespace plat {
 
@@ -15,7 +16,6 @@ namespace {
 std::string g_argumentText;
 std::string g_programName;
 std::vector<std::string> g_arguments;
-std::string g_programFolderOverride;
 std::atomic<std::uint64_t> g_windowPixels{0};
 std::terminate_handler g_previousTerminate = nullptr;
 
@@ -28,7 +28,7 @@ std::terminate_handler g_previousTerminate = nullptr;
 void AtExit() {
   // exit() from somewhere below us (a lost display connection, for example).
   // Tests end through exit() too, after their own clean-up: leave them be.
-  if (!EndInterceptedForTest()) internal::RunExitStepsOnce();
+  if (!seams::endIntercepted) internal::RunExitStepsOnce();
 }
 }  // namespace
 
@@ -50,7 +50,11 @@ const std::string& ArgumentText() { return g_argumentText; }
 const std::string& ProgramName() { return g_programName; }
 const std::vector<std::string>& Arguments() { return g_arguments; }
 
-void SetArgumentsForTest(const std::string& argumentText) {
+namespace seams {
+
+std::string programFolder;
+
+void SetArgumentText(const std::string& argumentText) {
   g_argumentText = argumentText;
   g_arguments.clear();
   std::string word;
@@ -65,8 +69,10 @@ void SetArgumentsForTest(const std::string& argumentText) {
   if (!word.empty()) g_arguments.push_back(word);
 }
 
+}  // namespace seams
+
 std::string ProgramFolder() {
-  if (!g_programFolderOverride.empty()) return g_programFolderOverride;
+  if (!seams::programFolder.empty()) return seams::programFolder;
   return native::ProgramFolder();
 }
 
@@ -85,8 +91,6 @@ const char* ProgramSuffix() {
   return "";
 #endif
 }
-
-void SetProgramFolderForTest(const std::string& folder) { g_programFolderOverride = folder; }
 
 bool PreviousInstance() {
   // Decided once: the answer must not change when the other process ends.

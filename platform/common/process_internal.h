@@ -45,7 +45,3 @@ namespace plat::internal {
 // a step must not run them again).
 void RunExitStepsOnce();
 }  // namespace plat::internal
-
-namespace plat {
-bool EndInterceptedForTest();
-}  // namespace plat

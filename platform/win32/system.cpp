@@ -6,13 +6,13 @@
 // Ours first: <windows.h> defines macros (TRUE, SRCCOPY, ...) that would
 // clash with the names of winapi.h.
 #include "platform/winapi.h"
+#include "seams.h"
 #include <windows.h>
 // clang-format on
 
 namespace win {
 
 namespace {
-VerifyScreenSavePwdFn g_verifyForTest = nullptr;
 
 using PwdChangeFn = DWORD(WINAPI*)(LPCSTR, ::HWND, DWORD, DWORD);
 using VerifyFn = BOOL(WINAPI*)(::HWND);
@@ -42,9 +42,9 @@ DWORD PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD reserved1, void* res
 }
 
 BOOL VerifyScreenSavePwd(HWND owner, bool* available) {
-  if (g_verifyForTest) {
+  if (seams::verifyScreenSavePwd) {
     if (available) *available = true;
-    return g_verifyForTest(owner);
+    return seams::verifyScreenSavePwd(owner);
   }
   static const VerifyFn fn = Resolve<VerifyFn>("password.cpl", "VerifyScreenSavePwd");
   if (!fn) {
@@ -55,6 +55,8 @@ BOOL VerifyScreenSavePwd(HWND owner, bool* available) {
   return fn(reinterpret_cast<::HWND>(owner));
 }
 
-void SetVerifyScreenSavePwdForTest(VerifyScreenSavePwdFn fn) { g_verifyForTest = fn; }
+namespace seams {
+BOOL (*verifyScreenSavePwd)(HWND) = nullptr;
+}  // namespace seams
 
 }  // namespace win

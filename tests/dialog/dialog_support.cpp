@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "platform/winapi.h"
 #include "support/test_util.h"
 

@@ -15,6 +15,7 @@
 #include "platform/forms.h"
 #include "platform/forms_test.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "saver/host/module1.h"
 #include "saver/resources/resources.h"
 #include "support/opener_recorder.h"

@@ -16,6 +16,7 @@
 #include "dialog/dialog_support.h"
 #include "platform/forms.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "saver/host/module1.h"
 #include "support/test_util.h"
 

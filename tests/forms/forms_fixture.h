@@ -6,6 +6,7 @@
 #include "platform/forms.h"
 #include "platform/forms_test.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 
 namespace formstest {
 

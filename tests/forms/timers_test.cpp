@@ -6,6 +6,7 @@
 #include <string>
 
 #include "forms/forms_fixture.h"
+#include "platform/testing.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "platform/forms.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "saver/host/module1.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "registry_setup.h"
 #include "saver/host/module1.h"
 #include "support/test_util.h"

@@ -13,6 +13,7 @@
 #include "platform/forms.h"
 #include "platform/forms_test.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "platform/text.h"
 #include "support/opener_recorder.h"
 

@@ -11,6 +11,7 @@
 #include "platform/forms.h"
 #include "platform/forms_test.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "saver/host/module1.h"
 #include "saver/stage/form1.h"
 #include "stage/stage_fixture.h"

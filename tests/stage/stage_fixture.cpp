@@ -6,6 +6,7 @@
 
 #include "platform/forms.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "saver/host/module1.h"
 #include "saver/stage/random.h"
 #include "support/test_util.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/process.h"
+#include "platform/testing.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

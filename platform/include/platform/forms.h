@@ -397,10 +397,6 @@ constexpr int vbOK = 1;
 // Modal message box with one OK button; `style` is vbOKOnly or
 // vbOKOnly + vbExclamation. Returns vbOK.
 int MsgBox(const std::string& text, int style, const std::string& caption);
-// Unit tests see message boxes here instead of on the screen.
-using MsgBoxHook =
-    std::function<int(const std::string& text, int style, const std::string& caption)>;
-void SetMsgBoxHookForTest(MsgBoxHook hook);
 
 // ---- message processing ----------------------------------------------------------------------
 

@@ -21,14 +21,10 @@ const std::string& ProgramName();
 const std::string& ArgumentText();
 // The arguments one by one (without the program path).
 const std::vector<std::string>& Arguments();
-// Tests: replaces the argument text (and the arguments, split at spaces).
-void SetArgumentsForTest(const std::string& argumentText);
 
 // Folder of the running program file, without a trailing separator except for
 // a root ("C:\" or "/").
 std::string ProgramFolder();
-// Tests: ProgramFolder() reports this folder instead ("" = the real one).
-void SetProgramFolderForTest(const std::string& folder);
 // The path separator of the platform: '\\' on Windows, '/' elsewhere.
 char PathSeparator();
 // Suffix of program files: ".exe" on Windows, "" elsewhere.
@@ -53,12 +49,11 @@ std::uint32_t StartProgram(const std::string& path);
 // Returns an id for RemoveExitStep.
 int AddExitStep(std::function<void()> step);
 void RemoveExitStep(int id);
-// Tests intercept the end: instead of ending the process, EndProgram runs the
-// exit steps and throws ProgramEnded.
+// What EndProgram throws instead of ending when tests intercept the end
+// (platform/testing.h).
 struct ProgramEnded {
   int code;
 };
-void SetEndInterceptForTest(bool intercept);
 
 // ---- the clock ------------------------------------------------------------------
 

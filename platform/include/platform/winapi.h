@@ -163,10 +163,6 @@ DWORD PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD reserved1, void* res
 // sets *available to false (when given) and returns 0 where the module or its
 // entry cannot be loaded.
 BOOL VerifyScreenSavePwd(HWND owner, bool* available = nullptr);
-// Test seam at the one edge that cannot run here: stands in for the
-// password.cpl entry point. Pass nothing to go back to the real module.
-using VerifyScreenSavePwdFn = BOOL (*)(HWND);
-void SetVerifyScreenSavePwdForTest(VerifyScreenSavePwdFn fn);
 
 // ---- network and shell ----------------------------------------------------------------
 

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "platform/winapi.h"
+#include "seams.h"
 
 namespace win {
 
 namespace {
-VerifyScreenSavePwdFn g_verifyForTest = nullptr;
 constexpr DWORD kErrorNotSupported = 50;
 }  // namespace
 
@@ -24,14 +24,16 @@ BOOL GetVersionExA(OSVERSIONINFOA* info) {
 DWORD PwdChangePasswordA(LPCSTR, HWND, DWORD, void*) { return kErrorNotSupported; }
 
 BOOL VerifyScreenSavePwd(HWND owner, bool* available) {
-  if (g_verifyForTest) {
+  if (seams::verifyScreenSavePwd) {
     if (available) *available = true;
-    return g_verifyForTest(owner);
+    return seams::verifyScreenSavePwd(owner);
   }
   if (available) *available = false;
   return FALSE;
 }
 
-void SetVerifyScreenSavePwdForTest(VerifyScreenSavePwdFn fn) { g_verifyForTest = fn; }
+namespace seams {
+BOOL (*verifyScreenSavePwd)(HWND) = nullptr;
+}  // namespace seams
 
 }  // namespace win

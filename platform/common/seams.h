@@ -1,0 +1,33 @@
+// The few places where tests replace what the system gives. Only the testing
+// library (platform/testing/hooks.cpp) sets them; shipped code reads them.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/winapi.h"
+
+namespace plat::seams {
+
+// ProgramFolder() reports this folder instead ("" = the real one).
+extern std::string programFolder;
+// EndProgram runs the exit steps and throws ProgramEnded instead of ending.
+extern bool endIntercepted;
+// Replaces the argument text (and the arguments, split at spaces).
+void SetArgumentText(const std::string& argumentText);
+
+}  // namespace plat::seams
+
+namespace forms::seams {
+
+// Message boxes go here instead of to the screen.
+extern std::function<int(const std::string& text, int style, const std::string& caption)> msgBox;
+
+}  // namespace forms::seams
+
+namespace win::seams {
+
+// Stands in for the password module's entry point.
+extern BOOL (*verifyScreenSavePwd)(HWND owner);
+
+}  // namespace win::seams

@@ -1,0 +1,25 @@
+// The test hooks, on the seams the shipped code reads.
+#include <utility>
+
+#include "platform/testing.h"
+#include "seams.h"
+
+namespace plat {
+
+void SetArgumentsForTest(const std::string& argumentText) { seams::SetArgumentText(argumentText); }
+void SetProgramFolderForTest(const std::string& folder) { seams::programFolder = folder; }
+void SetEndInterceptForTest(bool intercept) { seams::endIntercepted = intercept; }
+
+}  // namespace plat
+
+namespace forms {
+
+void SetMsgBoxHookForTest(MsgBoxHook hook) { seams::msgBox = std::move(hook); }
+
+}  // namespace forms
+
+namespace win {
+
+void SetVerifyScreenSavePwdForTest(VerifyScreenSavePwdFn fn) { seams::verifyScreenSavePwd = fn; }
+
+}  // namespace win

@@ -1,0 +1,41 @@
+// What tests set in the platform and programs never do: the command line,
+// the program folder, the end of the program, message boxes, and the one
+// edge that cannot run here (the password module of the 95/98/ME family).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/forms.h"
+#include "platform/process.h"
+#include "platform/winapi.h"
+
+namespace plat {
+
+// Replaces the argument text (and the arguments, split at spaces).
+void SetArgumentsForTest(const std::string& argumentText);
+// ProgramFolder() reports this folder instead ("" = the real one).
+void SetProgramFolderForTest(const std::string& folder);
+// Instead of ending the process, EndProgram runs the exit steps and throws
+// ProgramEnded.
+void SetEndInterceptForTest(bool intercept);
+
+}  // namespace plat
+
+namespace forms {
+
+// Unit tests see message boxes here instead of on the screen.
+using MsgBoxHook =
+    std::function<int(const std::string& text, int style, const std::string& caption)>;
+void SetMsgBoxHookForTest(MsgBoxHook hook);
+
+}  // namespace forms
+
+namespace win {
+
+// Stands in for the password module's entry point; nothing goes back to the
+// real module.
+using VerifyScreenSavePwdFn = BOOL (*)(HWND);
+void SetVerifyScreenSavePwdForTest(VerifyScreenSavePwdFn fn);
+
+}  // namespace win
