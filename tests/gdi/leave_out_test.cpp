@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "gdi/gdi_fixture.h"
-#include "platform/portable/gdi/gdi_engine.h"
+#include "platform/portable/gdi/counters.h"
 #include "platform/portable/gdi/surface.h"
 #include "platform/winapi.h"
 
