@@ -25,11 +25,11 @@
 #include "gdi/raster.h"
 #include "gdi/surface.h"
 #include "platform/image.h"
-#include "platform/process.h"
 #include "platform/winapi.h"
 
 namespace portable::gdi {
 
+// A DC, in this namespace so that the leave-out can hold one and hand it back.
 enum class DcKind { Memory, Window, Screen, Foreign };
 
 struct Dc {
