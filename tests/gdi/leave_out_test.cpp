@@ -220,6 +220,9 @@ std::vector<std::vector<win::COLORREF>> RunSteps(int steps, std::uint32_t seed) 
         break;
       case 12:
         win::BitBlt(stage.dc(), rx, ry, 9, 7, sheet.dc(), 3, 2, win::SRCINVERT);
+        if (wide)  // places so far apart that it draws nothing
+          win::BitBlt(stage.dc(), INT_MIN + 5, ry, 16, 12, sheet.dc(), INT_MAX - 20, 0,
+                      win::SRCAND);
         break;
       case 13:  // the colours a monochrome source takes
         win::SetBkColor(stage.dc(), (gditest::NextRand(r) & 1) ? 0xFFFFFF : 0x00FF00);

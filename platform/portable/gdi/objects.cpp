@@ -303,7 +303,8 @@ class Gdi final : portable::gdi::TransferSide {
     return g.table_;
   }
   static bool Transfer(const Call& c) { return Get().leaveOut_.Transfer(c); }
-  static portable::gdi::LeaveOut& LeaveOut() { return Get().leaveOut_; }
+  static std::uint64_t LeftOut() { return Get().leaveOut_.LeftOut(); }
+  static void SetLeaveOut(bool enabled) { Get().leaveOut_.SetEnabled(enabled); }
 
  private:
   Gdi() = default;
@@ -350,8 +351,8 @@ namespace portable::gdi {
 
 std::uint64_t WindowPixelsCopied() { return g_windowPixels; }
 void CountWindowPixels(std::uint64_t n) { g_windowPixels += n; }
-std::uint64_t TransfersLeftOut() { return Gdi::LeaveOut().LeftOut(); }
-void SetLeaveOutForTest(bool enabled) { Gdi::LeaveOut().SetEnabled(enabled); }
+std::uint64_t TransfersLeftOut() { return Gdi::LeftOut(); }
+void SetLeaveOutForTest(bool enabled) { Gdi::SetLeaveOut(enabled); }
 
 }  // namespace portable::gdi
 
