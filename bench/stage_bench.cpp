@@ -27,6 +27,7 @@
 
 #include "platform/forms.h"
 #include "platform/image.h"
+#include "platform/portable/gdi/counters.h"
 #include "platform/process.h"
 #include "platform/testing.h"
 #include "saver/gfx/cbitmap.h"
@@ -123,11 +124,11 @@ double CpuMs() { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_
 // `*whole` tells whether all of it reached the window's surface.
 double FullCopyMs(Form1& f, int w, int h, bool* whole) {
   const int reps = 20;
-  const std::uint64_t px0 = plat::WindowPixelsCopied();
+  const std::uint64_t px0 = portable::gdi::WindowPixelsCopied();
   const auto t0 = Clock::now();
   for (int i = 0; i < reps; ++i) f.Stage()->RenderBitmap(f.hDC(), 0, 0, win::SRCCOPY);
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count() / reps;
-  *whole = plat::WindowPixelsCopied() - px0 == std::uint64_t(reps) * std::uint64_t(w) * h;
+  *whole = portable::gdi::WindowPixelsCopied() - px0 == std::uint64_t(reps) * std::uint64_t(w) * h;
   forms::DoEvents();
   return ms;
 }
@@ -158,12 +159,12 @@ FrameCost OneFrame(Form1& f, bool mowing) {
     forms::DoEvents();
   }
   FrameCost c;
-  const std::uint64_t px0 = plat::WindowPixelsCopied();
+  const std::uint64_t px0 = portable::gdi::WindowPixelsCopied();
   const double c0 = CpuMs();
   const auto t0 = Clock::now();
   f.DrawFrameForTest();
   const auto t1 = Clock::now();
-  c.pixels = plat::WindowPixelsCopied() - px0;
+  c.pixels = portable::gdi::WindowPixelsCopied() - px0;
   forms::DoEvents();
   const auto t2 = Clock::now();
   c.cpuMs = CpuMs() - c0;

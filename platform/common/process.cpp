@@ -3,7 +3,6 @@
 // instance, and the window-pixel counter.
 #include "platform/process.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <exception>
 
@@ -16,7 +15,6 @@ namespace {
 std::string g_argumentText;
 std::string g_programName;
 std::vector<std::string> g_arguments;
-std::atomic<std::uint64_t> g_windowPixels{0};
 std::terminate_handler g_previousTerminate = nullptr;
 
 [[noreturn]] void OnTerminate() {
@@ -97,8 +95,5 @@ bool PreviousInstance() {
   static const bool previous = native::ClaimInstance();
   return previous;
 }
-
-std::uint64_t WindowPixelsCopied() { return g_windowPixels.load(std::memory_order_relaxed); }
-void CountWindowPixels(std::uint64_t n) { g_windowPixels.fetch_add(n, std::memory_order_relaxed); }
 
 }  // namespace plat

@@ -4,16 +4,18 @@
 // that must make them count again (single pixels, other operations, colour
 // changes, sources changed, bitmaps made anew), gives the same pixels at
 // every step with leaving out as without it. So does a sprite put back and
-// drawn again where it was, with transfers between that touch it or not.
+// drawn again where it was, with transfers between that touch it or not
+// (some of them with an extent that ends past INT_MAX).
 #ifndef _WIN32
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "gdi/gdi_fixture.h"
-#include "platform/portable/gdi/gdi_engine.h"
+#include "platform/portable/gdi/counters.h"
 #include "platform/portable/gdi/surface.h"
 #include "platform/winapi.h"
 
@@ -72,6 +74,9 @@ std::vector<std::vector<win::COLORREF>> RunSteps(int steps, std::uint32_t seed) 
       win::BitBlt(window, kSx, kSy, 16, 12, stage.dc(), kSx, kSy, win::SRCCOPY);
     };
     const auto nothing = [] {};
+    // Now and then a transfer as wide as can be: its extent ends past
+    // INT_MAX, and it draws what the clip leaves of it.
+    const bool wide = (rx & 64) != 0;
     // A pair into the other background that reads the sprite's place.
     const auto backPair = [&] {
       win::BitBlt(back->dc(), 0, 0, 16, 12, mask.dc(), 0, 0, win::SRCPAINT);
@@ -103,13 +108,14 @@ std::vector<std::vector<win::COLORREF>> RunSteps(int steps, std::uint32_t seed) 
               break;
             case 2:
             case 4:  // what it puts back, changed, and then its place read
-              win::BitBlt(saved.dc(), 3, 2, 5, 5, sheet.dc(), rx & 15, 0,
+              win::BitBlt(saved.dc(), 3, 2, wide ? INT_MAX : 5, 5, sheet.dc(), rx & 15, 0,
                           (rx & 16) ? win::SRCAND : win::SRCPAINT);
               if (what == 4)  // where nothing is drawn later in the step
                 win::BitBlt(window, 100, 80, 4, 4, stage.dc(), kSx, kSy, win::SRCCOPY);
               break;
             case 3:
-              win::BitBlt(back->dc(), 0, 0, 16, 12, stage.dc(), kSx + 2, kSy + 2, win::SRCAND);
+              win::BitBlt(back->dc(), 0, 0, wide ? INT_MAX : 16, 12, stage.dc(), kSx + 2, kSy + 2,
+                          win::SRCAND);
               break;
             case 5:
               for (int k = 0; k < 4; ++k)
@@ -214,6 +220,9 @@ std::vector<std::vector<win::COLORREF>> RunSteps(int steps, std::uint32_t seed) 
         break;
       case 12:
         win::BitBlt(stage.dc(), rx, ry, 9, 7, sheet.dc(), 3, 2, win::SRCINVERT);
+        if (wide)  // places so far apart that it draws nothing
+          win::BitBlt(stage.dc(), INT_MIN + 5, ry, 16, 12, sheet.dc(), INT_MAX - 20, 0,
+                      win::SRCAND);
         break;
       case 13:  // the colours a monochrome source takes
         win::SetBkColor(stage.dc(), (gditest::NextRand(r) & 1) ? 0xFFFFFF : 0x00FF00);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gdi/gdi_fixture.h"
-#include "platform/process.h"
+#include "platform/portable/gdi/counters.h"
 #include "platform/winapi.h"
 // Last: Xlib's macros (None, Bool, Status) would clash with the others.
 // clang-format off
@@ -56,7 +56,7 @@ TEST(WindowSurfaces, OnlyWhatIsCopiedToTheWindowReachesIt) {
 
   win::HDC dc = win::GetDC(hwnd);
   ASSERT_NE(dc, nullptr);
-  const std::uint64_t before = plat::WindowPixelsCopied();
+  const std::uint64_t before = portable::gdi::WindowPixelsCopied();
   // Partly off the window's right and bottom: clipped there.
   ASSERT_TRUE(win::BitBlt(dc, 2, 3, 40, 40, buffer.dc(), 1, 1, win::SRCCOPY));
   EXPECT_EQ(SurfaceAt(hwnd, 4, 6), 0xFF0000u);  // red as 0x00RRGGBB
@@ -68,7 +68,7 @@ TEST(WindowSurfaces, OnlyWhatIsCopiedToTheWindowReachesIt) {
   EXPECT_EQ(sink.drawn[0].y, 6);
   EXPECT_EQ(sink.drawn[0].w, 28);
   EXPECT_EQ(sink.drawn[0].h, 1);
-  EXPECT_EQ(plat::WindowPixelsCopied() - before, 28u * 17u);
+  EXPECT_EQ(portable::gdi::WindowPixelsCopied() - before, 28u * 17u);
   // The same copy again changes nothing: nothing to show.
   ASSERT_TRUE(win::BitBlt(dc, 2, 3, 40, 40, buffer.dc(), 1, 1, win::SRCCOPY));
   EXPECT_EQ(sink.drawn.size(), 1u);

@@ -85,9 +85,4 @@ void SetManualClock(std::int64_t millis, float timeOfDay);
 // starts it at fixed values: tick 10000000, noon).
 void SetVirtualClockStart(std::uint32_t tick, float timeOfDay);
 
-// Pixels that reached a window surface through BitBlt since the start (the
-// portable GDI counts them; benchmarks read it).
-std::uint64_t WindowPixelsCopied();
-void CountWindowPixels(std::uint64_t n);
-
 }  // namespace plat

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "forms_side.h"
-#include "gdi/gdi_engine.h"
+#include "gdi/raster.h"
 #include "platform/image.h"
 #include "platform/process.h"
 #include "x11/present.h"
@@ -303,8 +303,6 @@ bool OurWindowView(win::HWND hwnd, View* view) {
 void OurWindowDrawn(win::HWND hwnd, const Rect& drawn, const Rect& r) {
   OurWindow* w = Find(hwnd);
   if (!w || drawn.Empty()) return;
-  plat::CountWindowPixels(static_cast<std::uint64_t>(drawn.w) *
-                          static_cast<std::uint64_t>(drawn.h));
   if (!w->sink || r.Empty()) return;
   if (present::CanServe(w->sink->NativeWindow())) {
     Queue(*w, {r.x, r.y, r.w, r.h});

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/winapi.h"
+#include "raster.h"
 
 namespace portable {
 
@@ -53,3 +54,29 @@ void PresentWindows();
 void WindowRepainted(win::HWND hwnd, int x, int y, int width, int height);
 
 }  // namespace portable
+
+// ---- what the GDI's window DCs draw into (surface.cpp) ----------------------------------
+
+namespace portable::gdi {
+
+// One of our windows: its surface, and the note that a rectangle of it was
+// drawn (the window shows the part that changed).
+bool OurWindowView(win::HWND hwnd, View* view);
+void OurWindowDrawn(win::HWND hwnd, const Rect& drawn, const Rect& changed);
+
+// The screen: 32 bits per pixel, the X screen's size when there is a
+// display, else 1920 x 1080. Its pixels exist only in memory: drawing into
+// the screen's DC shows nowhere, as under Windows, where another program
+// cannot draw over the desktop either.
+void ScreenSize(int* width, int* height);
+bool ScreenView(View* view);
+
+// Another program's X window (a screen-saver preview window): a surface of
+// its size, pushed to the window as it is drawn. 0 when there is no such
+// window or no display.
+int OpenForeign(win::HWND hwnd);
+bool ForeignView(int id, View* view);
+void ForeignDrawn(int id, const Rect& changed);
+void CloseForeign(int id);
+
+}  // namespace portable::gdi

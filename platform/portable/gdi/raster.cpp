@@ -4,14 +4,14 @@
 // own; any other source/destination operation runs through an and/xor form).
 // Rows are processed in chunks through fixed scratch buffers, so a transfer
 // never allocates.
+#include "gdi/raster.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
 #include <utility>
-
-#include "gdi/gdi_engine.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,6 +1,7 @@
-// Inside the portable GDI: the one view of pixel storage that every drawing
-// call works on, the block-transfer engine, and the surfaces of windows
-// (ours, other programs' X windows and the screen) that surface.cpp keeps.
+// The raster engine of the portable GDI: the one view of pixel storage that
+// every drawing call works on, the stamps that tell when its parts were last
+// written, and the block transfer. It knows pixels only: no handles, DCs,
+// windows or screen (objects.cpp and surface.cpp hand it views).
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,7 @@ using portable::Rect;
 // When each part of a pixel store was last written: a serial number of the
 // store (never given twice) and, per tile of 8 x 8 pixels, the sequence
 // number of the last write there. It lets a transfer that would change
-// nothing be left out (gdi.cpp).
+// nothing be left out (leave_out.cpp).
 class Stamps {
  public:
   // A new store of width x height pixels: a new serial, nothing written.
@@ -100,32 +101,5 @@ inline bool RopSupported(win::DWORD rop) {
 // Handles a source overlapping the destination. Allocates nothing.
 bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
           win::DWORD rop, const Colours& colours, Rect* drawn, Rect* changed = nullptr);
-
-// Transfers left out so far because they would have changed nothing
-// (gdi.cpp); for tests, leaving out can be turned off.
-std::uint64_t TransfersLeftOut();
-void SetLeaveOutForTest(bool enabled);
-
-// ---- surfaces (surface.cpp) -------------------------------------------------------
-
-// One of our windows: its surface, and the note that a rectangle of it was
-// drawn (shown by the window, counted for the benchmarks).
-bool OurWindowView(win::HWND hwnd, View* view);
-void OurWindowDrawn(win::HWND hwnd, const Rect& drawn, const Rect& changed);
-
-// The screen: 32 bits per pixel, the X screen's size when there is a
-// display, else 1920 x 1080. Its pixels exist only in memory: drawing into
-// the screen's DC shows nowhere, as under Windows, where another program
-// cannot draw over the desktop either.
-void ScreenSize(int* width, int* height);
-bool ScreenView(View* view);
-
-// Another program's X window (a screen-saver preview window): a surface of
-// its size, pushed to the window as it is drawn. 0 when there is no such
-// window or no display.
-int OpenForeign(win::HWND hwnd);
-bool ForeignView(int id, View* view);
-void ForeignDrawn(int id, const Rect& changed);
-void CloseForeign(int id);
 
 }  // namespace portable::gdi

@@ -1,0 +1,618 @@
+// The GDI calls on Linux: memory DCs and bitmaps in a handle table, window
+// DCs on the surfaces of surface.cpp and .bmp loading, with Windows' own
+// results for every call. Pixels are drawn by the raster engine
+// (raster.cpp); BitBlt goes through the leave-out (leave_out.cpp).
+//
+// A handle is an index into the table with a generation count and a type
+// tag. A freed slot gets a new generation, and freed slots are reused only
+// after many others, so a stale, deleted or made-up handle finds no object
+// and the call fails as on Windows (FALSE, 0 or CLR_INVALID), never touching
+// freed memory.
+#include <sys/mman.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "bmp_internal.h"
+#include "gdi/counters.h"
+#include "gdi/leave_out.h"
+#include "gdi/raster.h"
+#include "gdi/surface.h"
+#include "platform/image.h"
+#include "platform/winapi.h"
+
+namespace portable::gdi {
+
+// A DC, in this namespace so that the leave-out can hold one and hand it back.
+enum class DcKind { Memory, Window, Screen, Foreign };
+
+struct Dc {
+  DcKind kind = DcKind::Memory;
+  std::uint32_t bitmap = 0;  // memory DC: the selected bitmap's handle value
+  win::HWND hwnd = nullptr;  // window DC
+  int foreign = 0;           // another program's window
+  win::COLORREF bk = 0x00FFFFFF;
+  win::COLORREF text = 0x00000000;
+};
+
+}  // namespace portable::gdi
+
+namespace {
+
+using portable::gdi::Call;
+using portable::gdi::Dc;
+using portable::gdi::DcKind;
+using portable::gdi::Rect;
+using portable::gdi::Resolved;
+using portable::gdi::View;
+
+constexpr std::uint32_t kTypeDc = 1;
+constexpr std::uint32_t kTypeBitmap = 2;
+constexpr std::uint32_t kMaxSlots = 0x10000;
+// Freed slots wait behind this many others before reuse.
+constexpr std::size_t kReuseAfter = 1024;
+// The desktop window: outside both X window ids (top three bits clear) and
+// the tag of our own windows.
+constexpr std::uintptr_t kDesktopWindow = 0x40000010;
+
+// A bitmap's pixels, zeroed. Screen-sized ones go on huge pages where the
+// system grants them on request: a cell-sized rectangle of a 1920-pixel
+// bitmap spans sixty rows, each on its own small page, more than the
+// processor's first translation cache holds.
+class PixelStore {
+ public:
+  PixelStore() = default;
+  PixelStore(const PixelStore&) = delete;
+  PixelStore& operator=(const PixelStore&) = delete;
+  ~PixelStore() { std::free(p_); }
+
+  bool Allocate(std::size_t bytes) {
+    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    if (bytes >= kHuge) {
+      const std::size_t rounded = (bytes + kHuge - 1) & ~(kHuge - 1);
+      void* p = nullptr;
+      if (posix_memalign(&p, kHuge, rounded) != 0) return false;
+      madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without it, small pages
+      std::memset(p, 0, bytes);
+      p_ = static_cast<std::uint8_t*>(p);
+    } else {
+      p_ = static_cast<std::uint8_t*>(std::calloc(bytes ? bytes : 1, 1));
+    }
+    return p_ != nullptr;
+  }
+  std::uint8_t* data() const { return p_; }
+
+ private:
+  std::uint8_t* p_ = nullptr;
+};
+
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  int bpp = 0;
+  std::ptrdiff_t stride = 0;
+  PixelStore bits;
+  portable::gdi::Stamps stamps;
+  std::uint32_t selectedIn = 0;  // handle value of the DC holding it
+  bool stock = false;            // the 1 x 1 bitmap new memory DCs hold
+  bool deletePending = false;    // deleted while selected: freed when let go
+  View view() {
+    View v;
+    v.bits = bits.data();
+    v.width = width;
+    v.height = height;
+    v.stride = stride;
+    v.bpp = bpp;
+    v.stamps = &stamps;
+    return v;
+  }
+};
+
+struct Slot {
+  std::uint16_t gen = 0;
+  std::uint32_t type = 0;  // 0: free
+  std::unique_ptr<Dc> dc;
+  std::unique_ptr<Bitmap> bmp;
+};
+
+// Bytes per row of a colour bitmap. Rows of a power-of-two-rich length
+// (a 1920-pixel row is 120 cache lines) would all fall on a few sets of the
+// processor's cache, so a cell-sized rectangle of a screen-sized bitmap
+// would evict itself; wide rows are padded to an odd number of cache lines
+// instead. Only the engine sees the stride (GetObjectA reports Windows'
+// own).
+std::ptrdiff_t ColourStride(int width) {
+  const std::ptrdiff_t bytes = static_cast<std::ptrdiff_t>(width) * 4;
+  if (bytes < 1024) return bytes;
+  std::ptrdiff_t lines = (bytes + 63) / 64;
+  if (lines % 2 == 0) ++lines;
+  return lines * 64;
+}
+
+class Table {
+ public:
+  Table() {
+    slots_.resize(1);  // index 0 is never a handle
+    auto b = MakeBitmapStorage(1, 1, 1);
+    b->stock = true;
+    stock_ = Add(kTypeBitmap, nullptr, std::move(b));
+  }
+
+  std::uint32_t Add(std::uint32_t type, std::unique_ptr<Dc> dc, std::unique_ptr<Bitmap> bmp) {
+    std::uint32_t index = 0;
+    if (free_.size() > kReuseAfter || (slots_.size() >= kMaxSlots && !free_.empty())) {
+      index = free_.front();
+      free_.pop_front();
+    } else if (slots_.size() < kMaxSlots) {
+      try {
+        slots_.emplace_back();
+      } catch (const std::bad_alloc&) {
+        return 0;
+      }
+      index = static_cast<std::uint32_t>(slots_.size() - 1);
+    } else {
+      return 0;
+    }
+    Slot& s = slots_[index];
+    s.type = type;
+    s.dc = std::move(dc);
+    s.bmp = std::move(bmp);
+    return (type << 28) | (static_cast<std::uint32_t>(s.gen & 0xFFF) << 16) | index;
+  }
+
+  Slot* Find(std::uintptr_t value, std::uint32_t type) {
+    if (value == 0 || value > 0xFFFFFFFFu) return nullptr;
+    const std::uint32_t v = static_cast<std::uint32_t>(value);
+    const std::uint32_t index = v & 0xFFFF;
+    if ((v >> 28) != type || index == 0 || index >= slots_.size()) return nullptr;
+    Slot& s = slots_[index];
+    if (s.type != type || (s.gen & 0xFFF) != ((v >> 16) & 0xFFF)) return nullptr;
+    return &s;
+  }
+  Dc* FindDc(const void* h) {
+    Slot* s = Find(reinterpret_cast<std::uintptr_t>(h), kTypeDc);
+    return s ? s->dc.get() : nullptr;
+  }
+  Bitmap* FindBitmap(std::uintptr_t h) {
+    Slot* s = Find(h, kTypeBitmap);
+    return s ? s->bmp.get() : nullptr;
+  }
+
+  void Remove(std::uintptr_t value) {
+    const std::uint32_t index = static_cast<std::uint32_t>(value) & 0xFFFF;
+    Slot& s = slots_[index];
+    s.type = 0;
+    s.dc.reset();
+    s.bmp.reset();
+    ++s.gen;
+    free_.push_back(index);
+  }
+
+  std::uint32_t stock() const { return stock_; }
+
+  static std::unique_ptr<Bitmap> MakeBitmapStorage(int width, int height, int bpp) {
+    if (width <= 0 || height <= 0) return nullptr;
+    if (width > plat::kMaxImageSide * 2 || height > plat::kMaxImageSide * 2) return nullptr;
+    if (static_cast<std::int64_t>(width) * height > plat::kMaxImagePixels) return nullptr;
+    try {
+      auto b = std::make_unique<Bitmap>();
+      b->width = width;
+      b->height = height;
+      b->bpp = bpp;
+      b->stride =
+          bpp == 32 ? ColourStride(width) : static_cast<std::ptrdiff_t>((width + 31) / 32) * 4;
+      if (!b->bits.Allocate(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height)))
+        return nullptr;
+      b->stamps.Reset(width, height);
+      return b;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+  // The pixels a DC draws into; false when it has none.
+  bool ViewOf(const Dc& dc, View* v) {
+    switch (dc.kind) {
+      case DcKind::Memory: {
+        Bitmap* b = FindBitmap(dc.bitmap);
+        if (!b) return false;
+        *v = b->view();
+        return true;
+      }
+      case DcKind::Window:
+        return portable::gdi::OurWindowView(dc.hwnd, v);
+      case DcKind::Screen:
+        return portable::gdi::ScreenView(v);
+      case DcKind::Foreign:
+        return portable::gdi::ForeignView(dc.foreign, v);
+    }
+    return false;
+  }
+
+  // A bitmap leaves its DC; one deleted meanwhile goes now.
+  void LetGo(std::uint32_t bitmap) {
+    Bitmap* b = FindBitmap(bitmap);
+    if (!b) return;
+    b->selectedIn = 0;
+    if (b->deletePending) Remove(bitmap);
+  }
+
+  std::uint32_t AddDc(std::unique_ptr<Dc> dc) {
+    if (!dc) return 0;
+    return Add(kTypeDc, std::move(dc), nullptr);
+  }
+  std::uint32_t AddBitmap(std::unique_ptr<Bitmap> b) {
+    if (!b) return 0;
+    return Add(kTypeBitmap, nullptr, std::move(b));
+  }
+
+ private:
+  std::vector<Slot> slots_;
+  std::deque<std::uint32_t> free_;
+  std::uint32_t stock_ = 0;
+};
+
+std::uintptr_t Value(const void* h) { return reinterpret_cast<std::uintptr_t>(h); }
+template <class H>
+H Handle(std::uint32_t v) {
+  return reinterpret_cast<H>(static_cast<std::uintptr_t>(v));
+}
+
+// Pixels copied to our windows (read by benchmarks): the GDI runs on the UI
+// thread only.
+std::uint64_t g_windowPixels = 0;
+
+// After drawing into a DC: a window shows what changed.
+void Drawn(const Dc& dc, const Rect& r, const Rect& changed) {
+  if (r.Empty()) return;
+  if (dc.kind == DcKind::Window) {
+    portable::gdi::CountWindowPixels(static_cast<std::uint64_t>(r.w) *
+                                     static_cast<std::uint64_t>(r.h));
+    portable::gdi::OurWindowDrawn(dc.hwnd, r, changed);
+  } else if (dc.kind == DcKind::Foreign && !changed.Empty()) {
+    portable::gdi::ForeignDrawn(dc.foreign, changed);
+  }
+}
+
+bool Get(const View& v, int x, int y, std::uint32_t* px) {
+  if (x < 0 || y < 0 || x >= v.width || y >= v.height) return false;
+  if (v.bpp == 32) {
+    *px = v.Row32(y)[x];
+  } else {
+    *px = (v.Row1(y)[x >> 3] >> (7 - (x & 7))) & 1 ? 0x00FFFFFFu : 0u;
+  }
+  return true;
+}
+
+// The handle table and the leave-out, together. Every entry point but
+// BitBlt reaches the DCs and bitmaps through Settled(), which first does
+// whatever the leave-out owes: no call can see or change pixels that a
+// transfer left out for now has yet to write. BitBlt goes through
+// Transfer(), where the leave-out settles as it needs.
+class Gdi final : portable::gdi::TransferSide {
+ public:
+  static Table& Settled() {
+    Gdi& g = Get();
+    g.leaveOut_.Settle();
+    return g.table_;
+  }
+  static bool Transfer(const Call& c) { return Get().leaveOut_.Transfer(c); }
+  static std::uint64_t LeftOut() { return Get().leaveOut_.LeftOut(); }
+  static void SetLeaveOut(bool enabled) { Get().leaveOut_.SetEnabled(enabled); }
+
+ private:
+  Gdi() = default;
+  // Lives for the whole process (forms may release their DCs late in exit).
+  static Gdi& Get() {
+    static Gdi* gdi = new Gdi;
+    return *gdi;
+  }
+
+  bool Resolve(const Call& c, Resolved* r) override {
+    *r = Resolved{};
+    Dc* d = table_.FindDc(c.dst);
+    if (!d || !table_.ViewOf(*d, &r->dst)) return false;
+    r->dstDc = d;
+    r->colours.dstBk = d->bk;
+    r->colours.dstText = d->text;
+    r->window = d->kind == DcKind::Window;
+    if (portable::gdi::RopUsesSource(c.rop)) {
+      Dc* s = table_.FindDc(c.src);
+      if (!s || !table_.ViewOf(*s, &r->src)) return false;
+      r->colours.srcBk = s->bk;
+      r->readsSource = true;
+      r->bitmaps = d->kind == DcKind::Memory && s->kind == DcKind::Memory;
+    }
+    return true;
+  }
+
+  bool Do(const Call& c, const Resolved& r, Rect* drawn) override {
+    Rect changed;
+    if (!portable::gdi::Blit(r.dst, c.x, c.y, c.cx, c.cy, r.Source(), c.x1, c.y1, c.rop, r.colours,
+                             drawn, &changed))
+      return false;
+    Drawn(*r.dstDc, *drawn, changed);
+    return true;
+  }
+
+  Table table_;
+  portable::gdi::LeaveOut leaveOut_{*this};
+};
+
+}  // namespace
+
+namespace portable::gdi {
+
+std::uint64_t WindowPixelsCopied() { return g_windowPixels; }
+void CountWindowPixels(std::uint64_t n) { g_windowPixels += n; }
+std::uint64_t TransfersLeftOut() { return Gdi::LeftOut(); }
+void SetLeaveOutForTest(bool enabled) { Gdi::SetLeaveOut(enabled); }
+
+}  // namespace portable::gdi
+
+namespace win {
+
+HWND GetDesktopWindow() { return reinterpret_cast<HWND>(kDesktopWindow); }
+
+HDC GetDC(HWND hwnd) {
+  Table& t = Gdi::Settled();
+  auto dc = std::make_unique<Dc>();
+  const std::uintptr_t v = Value(hwnd);
+  if (v == 0 || v == kDesktopWindow) {
+    dc->kind = DcKind::Screen;
+  } else if (portable::IsOurWindow(hwnd)) {
+    View view;
+    if (!portable::gdi::OurWindowView(hwnd, &view)) return nullptr;
+    dc->kind = DcKind::Window;
+    dc->hwnd = hwnd;
+  } else {
+    dc->kind = DcKind::Foreign;
+    dc->foreign = portable::gdi::OpenForeign(hwnd);
+    if (dc->foreign == 0) return nullptr;
+    dc->hwnd = hwnd;
+  }
+  const int foreign = dc->foreign;
+  const std::uint32_t h = t.AddDc(std::move(dc));
+  if (h == 0 && foreign != 0) portable::gdi::CloseForeign(foreign);
+  return Handle<HDC>(h);
+}
+
+int ReleaseDC(HWND, HDC hdc) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  if (!dc || dc->kind == DcKind::Memory) return 0;
+  if (dc->kind == DcKind::Foreign) portable::gdi::CloseForeign(dc->foreign);
+  t.Remove(Value(hdc));
+  return 1;
+}
+
+HDC CreateCompatibleDC(HDC hdc) {
+  Table& t = Gdi::Settled();
+  if (hdc != nullptr && !t.FindDc(hdc)) return nullptr;
+  auto dc = std::make_unique<Dc>();
+  dc->kind = DcKind::Memory;
+  dc->bitmap = t.stock();
+  return Handle<HDC>(t.AddDc(std::move(dc)));
+}
+
+HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  if (!dc) return nullptr;
+  // As Windows: a negative size counts as its magnitude.
+  if (cx < 0) cx = cx == INT_MIN ? INT_MAX : -cx;
+  if (cy < 0) cy = cy == INT_MIN ? INT_MAX : -cy;
+  // As Windows: an empty size gives the 1 x 1 monochrome stock bitmap.
+  if (cx == 0 || cy == 0) return Handle<HBITMAP>(t.stock());
+  int bpp = 32;
+  if (dc->kind == DcKind::Memory) {
+    Bitmap* sel = t.FindBitmap(dc->bitmap);
+    bpp = sel ? sel->bpp : 1;
+  }
+  return Handle<HBITMAP>(t.AddBitmap(Table::MakeBitmapStorage(cx, cy, bpp)));
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  const std::uintptr_t v = Value(obj);
+  Bitmap* b = t.FindBitmap(v);
+  if (!dc || !b || dc->kind != DcKind::Memory || b->deletePending) return nullptr;
+  const std::uint32_t dcValue = static_cast<std::uint32_t>(Value(hdc));
+  const std::uint32_t previous = dc->bitmap;
+  if (previous == v) return obj;
+  // A bitmap is in one DC at a time (the stock one may be in any number).
+  if (!b->stock && b->selectedIn != 0) return nullptr;
+  if (!b->stock) b->selectedIn = dcValue;
+  dc->bitmap = static_cast<std::uint32_t>(v);
+  t.LetGo(previous);
+  return Handle<HGDIOBJ>(previous);
+}
+
+BOOL DeleteDC(HDC hdc) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  if (!dc) return FALSE;
+  const std::uint32_t bitmap = dc->kind == DcKind::Memory ? dc->bitmap : 0;
+  if (dc->kind == DcKind::Foreign) portable::gdi::CloseForeign(dc->foreign);
+  t.Remove(Value(hdc));
+  t.LetGo(bitmap);
+  return TRUE;
+}
+
+BOOL DeleteObject(HGDIOBJ obj) {
+  Table& t = Gdi::Settled();
+  const std::uintptr_t v = Value(obj);
+  if (t.FindDc(obj)) return DeleteDC(static_cast<HDC>(obj));
+  Bitmap* b = t.FindBitmap(v);
+  if (!b) return FALSE;
+  if (b->stock) return TRUE;  // stock objects are never deleted
+  if (b->selectedIn != 0) {
+    // As Windows does: still in a DC, it goes when the DC lets it go.
+    b->deletePending = true;
+    return TRUE;
+  }
+  t.Remove(v);
+  return TRUE;
+}
+
+int GetObjectA(HGDIOBJ obj, int size, void* out) {
+  Table& t = Gdi::Settled();
+  Bitmap* b = t.FindBitmap(Value(obj));
+  if (!b) return 0;
+  if (!out) return static_cast<int>(sizeof(BITMAP));
+  if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+  BITMAP bm{};
+  bm.bmType = 0;
+  bm.bmWidth = b->width;
+  bm.bmHeight = b->height;
+  bm.bmWidthBytes = b->bpp == 32 ? b->width * 4 : ((b->width + 15) / 16) * 2;
+  bm.bmPlanes = 1;
+  bm.bmBitsPixel = static_cast<WORD>(b->bpp);
+  bm.bmBits = nullptr;
+  *static_cast<BITMAP*>(out) = bm;
+  return static_cast<int>(sizeof(BITMAP));
+}
+
+COLORREF SetBkColor(HDC hdc, COLORREF c) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  if (!dc) return CLR_INVALID;
+  const COLORREF old = dc->bk;
+  dc->bk = c;
+  return old;
+}
+COLORREF GetBkColor(HDC hdc) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  return dc ? dc->bk : CLR_INVALID;
+}
+COLORREF SetTextColor(HDC hdc, COLORREF c) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  if (!dc) return CLR_INVALID;
+  const COLORREF old = dc->text;
+  dc->text = c;
+  return old;
+}
+COLORREF GetTextColor(HDC hdc) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  return dc ? dc->text : CLR_INVALID;
+}
+
+HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
+  Table& t = Gdi::Settled();
+  // Files only (there are no resources here), at their own size.
+  if (!name || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE) || cx != 0 || cy != 0)
+    return nullptr;
+  std::vector<std::uint8_t> bytes;
+  if (!plat::ReadFileBytes(name, bytes)) return nullptr;
+  plat::Image img;
+  if (!plat::DecodeBmp(bytes.data(), bytes.size(), img)) return nullptr;
+  const bool mono = plat::BmpIsMonochrome(bytes.data(), bytes.size());
+  bytes = {};
+  auto b = Table::MakeBitmapStorage(img.width, img.height, mono ? 1 : 32);
+  if (!b) return nullptr;
+  for (int y = 0; y < img.height; ++y) {
+    if (mono) {
+      std::uint8_t* row = b->bits.data() + b->stride * y;
+      for (int x = 0; x < img.width; ++x)
+        if (img.at(x, y) != 0) row[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+    } else {
+      std::uint32_t* row = reinterpret_cast<std::uint32_t*>(b->bits.data() + b->stride * y);
+      for (int x = 0; x < img.width; ++x) row[x] = img.at(x, y) & 0x00FFFFFF;
+    }
+  }
+  return Handle<HANDLE>(t.AddBitmap(std::move(b)));
+}
+
+BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
+  return Gdi::Transfer(Call{dst, src, x, y, cx, cy, x1, y1, rop}) ? TRUE : FALSE;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  View v;
+  std::uint32_t px = 0;
+  if (!dc || !t.ViewOf(*dc, &v) || !Get(v, x, y, &px)) return CLR_INVALID;
+  return portable::gdi::ColorrefFromPixel(px);
+}
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
+  Table& t = Gdi::Settled();
+  Dc* dc = t.FindDc(hdc);
+  View v;
+  if (!dc || !t.ViewOf(*dc, &v)) return CLR_INVALID;
+  c &= 0x00FFFFFF;
+  // A monochrome pixel takes the nearer of black and white.
+  const int sum = static_cast<int>((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF));
+  const bool white = sum > 3 * 127;
+  const COLORREF set = v.bpp == 32 ? c : (white ? 0x00FFFFFF : 0);
+  // Outside the surface nothing is set, but the colour still comes back.
+  if (x < 0 || y < 0 || x >= v.width || y >= v.height) return set;
+  if (v.bpp == 32) {
+    v.Row32(y)[x] = portable::gdi::PixelFromColorref(c);
+  } else {
+    std::uint8_t& byte = v.Row1(y)[x >> 3];
+    const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
+    byte = white ? (byte | bit) : (byte & ~bit);
+  }
+  if (v.stamps) v.stamps->Mark(Rect{x, y, 1, 1});
+  Drawn(*dc, Rect{x, y, 1, 1}, Rect{x, y, 1, 1});
+  return set;
+}
+
+int GetDeviceCaps(HDC hdc, int index) {
+  Table& t = Gdi::Settled();
+  if (!t.FindDc(hdc)) return 0;
+  return index == BITSPIXEL ? 32 : 0;
+}
+
+}  // namespace win
+
+namespace plat {
+
+win::HBITMAP CreateBitmapFromImage(const Image& img) {
+  Table& t = Gdi::Settled();
+  if (img.width <= 0 || img.height <= 0 ||
+      img.px.size() != static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height))
+    return nullptr;
+  auto b = Table::MakeBitmapStorage(img.width, img.height, 32);
+  if (!b) return nullptr;
+  for (int y = 0; y < img.height; ++y) {
+    std::uint32_t* row = reinterpret_cast<std::uint32_t*>(b->bits.data() + b->stride * y);
+    for (int x = 0; x < img.width; ++x) row[x] = img.at(x, y) & 0x00FFFFFF;
+  }
+  return Handle<win::HBITMAP>(t.AddBitmap(std::move(b)));
+}
+
+bool ReadPixels(win::HDC hdc, int x, int y, int width, int height, Image& out) {
+  Table& t = Gdi::Settled();
+  out = Image();
+  Dc* dc = t.FindDc(hdc);
+  View v;
+  if (!dc || !t.ViewOf(*dc, &v) || width < 0 || height < 0) return false;
+  if (static_cast<std::int64_t>(width) * height > kMaxImagePixels) return false;
+  out.width = width;
+  out.height = height;
+  out.px.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
+  for (int j = 0; j < height; ++j)
+    for (int i = 0; i < width; ++i) {
+      const std::int64_t X = static_cast<std::int64_t>(x) + i, Y = static_cast<std::int64_t>(y) + j;
+      std::uint32_t px = 0;
+      if (X >= 0 && Y >= 0 && X < v.width && Y < v.height &&
+          Get(v, static_cast<int>(X), static_cast<int>(Y), &px))
+        out.at(i, j) = px & 0x00FFFFFF;
+    }
+  return true;
+}
+
+}  // namespace plat
