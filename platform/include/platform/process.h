@@ -10,9 +10,9 @@
 
 namespace plat {
 
-// Called once from main() before anything else, with the program's name
-// ("Tamarel"): the platform names what it makes for the program by it (the
-// window class, the claim of a running instance).
+// Called once from main() before anything else, with the program's name:
+// the platform names what it makes for the program by it (the window class,
+// the claim of a running instance).
 void InitProcess(int argc, char** argv, const char* programName);
 const std::string& ProgramName();
 

@@ -15,14 +15,14 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#define TAMAREL_GDI_SSE2 1
+#define GDI_SSE2 1
 #endif
 // 256-bit loops for small transfers, chosen at run time: the build targets
 // any x86-64, the machines it runs on mostly have AVX2.
-#if defined(TAMAREL_GDI_SSE2) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(GDI_SSE2) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
-#define TAMAREL_GDI_AVX2 1
-#define TAMAREL_AVX2_FN __attribute__((target("avx2")))
+#define GDI_AVX2 1
+#define GDI_AVX2_FN __attribute__((target("avx2")))
 #endif
 
 namespace portable::gdi {
@@ -43,41 +43,41 @@ std::uint8_t RopByte(win::DWORD rop) { return static_cast<std::uint8_t>((rop >> 
 struct OpCopy {
   static constexpr bool kMask = false;
   std::uint32_t operator()(std::uint32_t s, std::uint32_t) const { return s; }
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   __m128i operator()(__m128i s, __m128i) const { return s; }
 #endif
-#ifdef TAMAREL_GDI_AVX2
-  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i) const { return s; }
+#ifdef GDI_AVX2
+  GDI_AVX2_FN __m256i operator()(__m256i s, __m256i) const { return s; }
 #endif
 };
 struct OpPaint {
   static constexpr bool kMask = false;
   std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s | d; }
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   __m128i operator()(__m128i s, __m128i d) const { return _mm_or_si128(s, d); }
 #endif
-#ifdef TAMAREL_GDI_AVX2
-  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_or_si256(s, d); }
+#ifdef GDI_AVX2
+  GDI_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_or_si256(s, d); }
 #endif
 };
 struct OpAnd {
   static constexpr bool kMask = false;
   std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s & d; }
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   __m128i operator()(__m128i s, __m128i d) const { return _mm_and_si128(s, d); }
 #endif
-#ifdef TAMAREL_GDI_AVX2
-  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_and_si256(s, d); }
+#ifdef GDI_AVX2
+  GDI_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_and_si256(s, d); }
 #endif
 };
 struct OpXor {
   static constexpr bool kMask = false;
   std::uint32_t operator()(std::uint32_t s, std::uint32_t d) const { return s ^ d; }
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   __m128i operator()(__m128i s, __m128i d) const { return _mm_xor_si128(s, d); }
 #endif
-#ifdef TAMAREL_GDI_AVX2
-  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_xor_si256(s, d); }
+#ifdef GDI_AVX2
+  GDI_AVX2_FN __m256i operator()(__m256i s, __m256i d) const { return _mm256_xor_si256(s, d); }
 #endif
 };
 // Any operation of source and destination: with x0 = f(s, 0) and
@@ -93,7 +93,7 @@ struct OpAny {
     const std::uint32_t x1 = (s & c3) | (~s & c1);
     return (d & (x0 ^ x1)) ^ x0;
   }
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   __m128i operator()(__m128i s, __m128i d) const {
     const __m128i C0 = _mm_set1_epi32(static_cast<int>(c0)),
                   C1 = _mm_set1_epi32(static_cast<int>(c1));
@@ -105,8 +105,8 @@ struct OpAny {
     return _mm_and_si128(r, _mm_set1_epi32(static_cast<int>(kRgbMask)));
   }
 #endif
-#ifdef TAMAREL_GDI_AVX2
-  TAMAREL_AVX2_FN __m256i operator()(__m256i s, __m256i d) const {
+#ifdef GDI_AVX2
+  GDI_AVX2_FN __m256i operator()(__m256i s, __m256i d) const {
     const __m256i C0 = _mm256_set1_epi32(static_cast<int>(c0)),
                   C1 = _mm256_set1_epi32(static_cast<int>(c1));
     const __m256i C2 = _mm256_set1_epi32(static_cast<int>(c2)),
@@ -151,7 +151,7 @@ inline std::uint32_t Px(const Op& op, std::uint32_t s, std::uint32_t d) {
 template <class Op>
 void RowColour(std::uint32_t* d, const std::uint32_t* s, int n, const Op& op) {
   int i = 0;
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   for (; i + 8 <= n; i += 8) {
     const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
@@ -185,7 +185,7 @@ void RowMonoToColour(std::uint32_t* d, const std::uint8_t* srow, int sbit, int n
     const std::uint32_t bit = (srow[b >> 3] >> (7 - (b & 7))) & 1u;
     d[k] = Px(op, text ^ (diff & (0u - bit)), d[k]);
   };
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   const __m128i vText = _mm_set1_epi32(static_cast<int>(text));
   const __m128i vDiff = _mm_set1_epi32(static_cast<int>(diff));
   const __m128i hi = _mm_set_epi32(0x10, 0x20, 0x40, 0x80);
@@ -211,7 +211,7 @@ void RowMonoToColour(std::uint32_t* d, const std::uint8_t* srow, int sbit, int n
 
 // ---- small transfers into colour, 256 bits at a time --------------------------------
 
-#ifdef TAMAREL_GDI_AVX2
+#ifdef GDI_AVX2
 
 bool CpuHasAvx2() {
   __builtin_cpu_init();
@@ -225,7 +225,7 @@ const bool g_avx2 = CpuHasAvx2();
 // general loop, for wider rows.
 
 template <class Kernel>
-TAMAREL_AVX2_FN void ByGroups(int groups, const Kernel& k) {
+GDI_AVX2_FN void ByGroups(int groups, const Kernel& k) {
   switch (groups) {
     case 0:
       k.template Run<0>();
@@ -271,7 +271,7 @@ struct ColourRows {
   const Op& op;
 
   template <int G>
-  TAMAREL_AVX2_FN void Run() const {
+  GDI_AVX2_FN void Run() const {
     const int groups = G >= 0 ? G : n >> 3;
     std::uint8_t* dr = d;
     const std::uint8_t* sr = s;
@@ -290,8 +290,8 @@ struct ColourRows {
 };
 
 template <class Op>
-TAMAREL_AVX2_FN void RowsColourAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
-                                    std::ptrdiff_t sStride, int n, int rows, const Op& op) {
+GDI_AVX2_FN void RowsColourAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
+                                std::ptrdiff_t sStride, int n, int rows, const Op& op) {
   ByGroups(n >> 3, ColourRows<Op>{d, dStride, s, sStride, n, rows, op});
 }
 
@@ -319,8 +319,8 @@ struct MonoRows {
   std::uint32_t bk, text;
   const Op& op;
 
-  TAMAREL_AVX2_FN static void Group(std::uint32_t* at, unsigned bits, __m256i vText, __m256i vDiff,
-                                    const Op& op) {
+  GDI_AVX2_FN static void Group(std::uint32_t* at, unsigned bits, __m256i vText, __m256i vDiff,
+                                const Op& op) {
     const __m256i set = _mm256_cvtepi8_epi32(
         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kSpread[bits & 0xFF])));
     const __m256i c = _mm256_xor_si256(vText, _mm256_and_si256(vDiff, set));
@@ -329,7 +329,7 @@ struct MonoRows {
   }
 
   template <int G>
-  TAMAREL_AVX2_FN void Run() const {
+  GDI_AVX2_FN void Run() const {
     const int groups = G >= 0 ? G : n >> 3;
     const std::uint32_t diff = bk ^ text;
     const __m256i vText = _mm256_set1_epi32(static_cast<int>(text));
@@ -365,13 +365,13 @@ struct MonoRows {
 };
 
 template <class Op>
-TAMAREL_AVX2_FN void RowsMonoAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
-                                  std::ptrdiff_t sStride, int sbit, int n, int rows,
-                                  std::uint32_t bk, std::uint32_t text, const Op& op) {
+GDI_AVX2_FN void RowsMonoAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s,
+                              std::ptrdiff_t sStride, int sbit, int n, int rows, std::uint32_t bk,
+                              std::uint32_t text, const Op& op) {
   ByGroups(n >> 3, MonoRows<Op>{d, dStride, s, sStride, sbit, n, rows, bk, text, op});
 }
 
-#endif  // TAMAREL_GDI_AVX2
+#endif  // GDI_AVX2
 
 // ---- rows into a monochrome destination -----------------------------------------------
 
@@ -379,7 +379,7 @@ TAMAREL_AVX2_FN void RowsMonoAvx2(std::uint8_t* d, std::ptrdiff_t dStride, const
 // first): 1 where the pixel equals the background colour.
 void PackColour(std::uint8_t* out, const std::uint32_t* s, int n, std::uint32_t bk) {
   int i = 0;
-#ifdef TAMAREL_GDI_SSE2
+#ifdef GDI_SSE2
   // movemask gives the first pixel in bit 0; bytes want it in bit 7.
   static const std::uint8_t kRev4[16] = {0x0, 0x8, 0x4, 0xC, 0x2, 0xA, 0x6, 0xE,
                                          0x1, 0x9, 0x5, 0xD, 0x3, 0xB, 0x7, 0xF};
@@ -587,7 +587,7 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
     // per row, row addresses stepped rather than recomputed.
     if (dst.bpp == 32 && src && !same && n <= kChunk) {
       std::uint8_t* d = dst.bits + dst.stride * dy0 + std::ptrdiff_t{4} * dx0;
-#ifdef TAMAREL_GDI_AVX2
+#ifdef GDI_AVX2
       if (g_avx2) {
         if (src->bpp == 32) {
           RowsColourAvx2(d, dst.stride, src->bits + src->stride * sy0 + std::ptrdiff_t{4} * sx0,
