@@ -83,6 +83,17 @@ const char* ProgramSuffix() {
 #endif
 }
 
+std::string UserFolderName(const std::string& name) {
+#ifdef _WIN32
+  return name;
+#else
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+#endif
+}
+
 void SetProgramFolderForTest(const std::string& folder) { g_programFolderOverride = folder; }
 
 bool PreviousInstance() {

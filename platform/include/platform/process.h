@@ -30,6 +30,9 @@ void SetProgramFolderForTest(const std::string& folder);
 char PathSeparator();
 // Suffix of program files: ".exe" on Windows, "" elsewhere.
 const char* ProgramSuffix();
+// A program's own folder among the user's settings folders: the name as
+// given on Windows, in lower case elsewhere (as XDG's folders are named).
+std::string UserFolderName(const std::string& name);
 
 // True when another process of this same program is already running.
 // The first call claims the program's name for this process.
