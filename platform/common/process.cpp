@@ -1,12 +1,13 @@
 // Process facilities shared by both platforms: the command line as read once
-// at start, the program folder (with its test override), the previous
-// instance, and the window-pixel counter.
+// at start, the program folder and the user's settings folder (with their
+// test overrides), the previous instance, and the window-pixel counter.
 #include "platform/process.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <exception>
 
+#include "platform/winapi.h"
 #include "process_internal.h"
 
 namespace plat {
@@ -15,6 +16,7 @@ namespace {
 std::string g_argumentText;
 std::vector<std::string> g_arguments;
 std::string g_programFolderOverride;
+std::string g_userSettingsBaseOverride;
 std::atomic<std::uint64_t> g_windowPixels{0};
 std::terminate_handler g_previousTerminate = nullptr;
 
@@ -83,16 +85,29 @@ const char* ProgramSuffix() {
 #endif
 }
 
-std::string UserFolderName(const std::string& name) {
+std::string UserSettingsFolder(const std::string& name) {
+  std::string folder = g_userSettingsBaseOverride;
+  if (folder.empty()) {
+    char base[win::MAX_PATH] = {};
+    if (win::SHGetFolderPathA(nullptr, win::CSIDL_APPDATA | win::CSIDL_FLAG_CREATE, nullptr, 0,
+                              base) != win::S_OK) {
+      return std::string();
+    }
+    folder = base;
+  }
+  if (folder.empty() || folder.back() != PathSeparator()) folder.push_back(PathSeparator());
 #ifdef _WIN32
-  return name;
+  folder += name;
 #else
-  std::string lower = name;
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
+  // XDG's folders are named in lower case.
+  for (const char c : name)
+    folder.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
 #endif
+  win::CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
 }
+
+void SetUserSettingsBaseForTest(const std::string& folder) { g_userSettingsBaseOverride = folder; }
 
 void SetProgramFolderForTest(const std::string& folder) { g_programFolderOverride = folder; }
 

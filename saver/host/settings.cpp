@@ -39,15 +39,8 @@ bool MayWrite(const std::string& file) {
 // The user's own settings file, made on first use as a copy of the
 // installation's; "" when the user has no settings folder.
 std::string PerUserIniPath(const std::string& installed) {
-  char base[win::MAX_PATH] = {};
-  if (win::SHGetFolderPathA(nullptr, win::CSIDL_APPDATA | win::CSIDL_FLAG_CREATE, nullptr, 0,
-                            base) != win::S_OK) {
-    return std::string();
-  }
-  std::string folder = base;
-  if (folder.empty() || folder.back() != plat::PathSeparator()) folder += plat::PathSeparator();
-  folder += plat::UserFolderName("Tamarel");
-  win::CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = plat::UserSettingsFolder("Tamarel");
+  if (folder.empty()) return std::string();
   const std::string file = folder + plat::PathSeparator() + "ovinflowers.ini";
   // Once: an existing file is the user's and is never replaced. The copy
   // must be writable even where the installation's file is read-only.

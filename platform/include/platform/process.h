@@ -30,9 +30,12 @@ void SetProgramFolderForTest(const std::string& folder);
 char PathSeparator();
 // Suffix of program files: ".exe" on Windows, "" elsewhere.
 const char* ProgramSuffix();
-// A program's own folder among the user's settings folders: the name as
-// given on Windows, in lower case elsewhere (as XDG's folders are named).
-std::string UserFolderName(const std::string& name);
+// The user's own settings folder for a program, made when missing:
+// %APPDATA%\NAME on Windows, $XDG_CONFIG_HOME/name (~/.config/name by
+// default) elsewhere; "" when the user has none.
+std::string UserSettingsFolder(const std::string& name);
+// Tests: the folder that stands for %APPDATA% ("" = the real one).
+void SetUserSettingsBaseForTest(const std::string& folder);
 
 // True when another process of this same program is already running.
 // The first call claims the program's name for this process.
