@@ -244,7 +244,7 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Windows refuses to write a read-only file to everyone, administrators too.
+// Read-only as Windows' attribute says it: nobody has the right to write.
 bool ReadOnlyFile(const struct stat& st) {
   return S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
@@ -269,7 +269,7 @@ bool Save(const char* path, const Profile& p) {
   const bool existed = ::stat(target.c_str(), &st) == 0;
   // The rename below would replace even a file we may not write to; such a
   // file is refused, as Windows refuses a read-only one.
-  if (existed && (::access(target.c_str(), W_OK) != 0 || ReadOnlyFile(st))) return false;
+  if (existed && ::access(target.c_str(), W_OK) != 0) return false;
   static unsigned counter = 0;
   const std::string tmp =
       target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
@@ -399,8 +399,6 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, D
   if (!name || (disposition != OPEN_EXISTING && disposition != CREATE_NEW))
     return INVALID_HANDLE_VALUE();
   const bool write = (access & GENERIC_WRITE) != 0;
-  struct stat st {};
-  if (write && ::stat(name, &st) == 0 && ReadOnlyFile(st)) return INVALID_HANDLE_VALUE();
   int mode = write ? O_WRONLY : O_RDONLY;
   if (disposition == CREATE_NEW) mode |= O_CREAT | O_EXCL;
   const int fd = ::open(name, mode | O_CLOEXEC, 0666);
@@ -460,6 +458,14 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
 
 BOOL CreateDirectoryA(LPCSTR path, void*) {
   return path && ::mkdir(path, 0777) == 0 ? TRUE : FALSE;
+}
+
+DWORD GetFileAttributesA(LPCSTR path) {
+  struct stat st {};
+  if (!path || ::stat(path, &st) != 0) return INVALID_FILE_ATTRIBUTES;
+  if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  return ReadOnlyFile(st) ? FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE
+                          : FILE_ATTRIBUTE_ARCHIVE;
 }
 
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {

@@ -35,6 +35,8 @@ BOOL CreateDirectoryA(LPCSTR path, void* security) {
   return ::CreateDirectoryA(path, static_cast<LPSECURITY_ATTRIBUTES>(security));
 }
 
+DWORD GetFileAttributesA(LPCSTR path) { return ::GetFileAttributesA(path); }
+
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
   return ::SetFileAttributesA(path, attributes);
 }

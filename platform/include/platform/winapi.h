@@ -151,9 +151,13 @@ BOOL CloseHandle(HANDLE h);
 // and the call fails.
 BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists);
 BOOL CreateDirectoryA(LPCSTR path, void* security);
+// Portable: read-only is "nobody has the right to write"; the rest reads
+// as an archived file or a folder.
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
-// Portable: FILE_ATTRIBUTE_READONLY only, kept as "no write permission for
-// anyone", which write access refuses even to root as Windows does.
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+DWORD GetFileAttributesA(LPCSTR path);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 // The millisecond tick; follows the platform clock (see platform/process.h),
 // so tests and -virtual-clock runs control it.
