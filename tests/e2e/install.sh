@@ -24,7 +24,8 @@ XVFB_EXTRA=-noreset start_xvfb 320x240x24 || { echo "install-$target: no display
 
 # The user, with a home (and for win64 a prefix) of its own.
 home=$tmp/home
-mkdir -p "$home/run"
+shots=$home/shots  # the shows' pictures, where the user may write
+mkdir -p "$home/run" "$shots"
 chmod 700 "$home/run"
 if [ "$(id -u)" = 0 ]; then
   user=tamarel-inst
@@ -107,6 +108,7 @@ show() {
     sleep 0.1
   done
   for p in $MAILER; do kill "$p" 2>/dev/null; done
+  for _ in $(seq 100); do [ -z "$(mailers)" ] && break; sleep 0.1; done
   return 0
 }
 
@@ -133,7 +135,7 @@ place() {
 # The picture of a show with 0 0 9 0 flowers, from a folder of the user's own.
 place ref
 printf '[flowers]\r\nyellow=0\r\nred=0\r\nrose=9\r\nwhite=0\r\n' >"$tmp/ref/ovinflowers.ini"
-show "$tmp/ref" "$tmp/ref.png"
+show "$tmp/ref" "$shots/ref.png"
 
 # settings_case NAME FILE: the dialog, then two shows, in $tmp/NAME; FILE is
 # where the settings must be kept.
@@ -142,14 +144,14 @@ settings_case() {
   dialog "$f" || return
   [ "$(state "$file")" = "0 0 9 0 display=1 current=5 alert=2" ] ||
     fail "$1: after the dialog $file holds $(state "$file")"
-  show "$f" "$tmp/$1-1.png" || return
+  show "$f" "$shots/$1-1.png" || return
   [ -n "$MAILER" ] || fail "$1: the due invitation started no mailer"
-  show "$f" "$tmp/$1-2.png" || return
+  show "$f" "$shots/$1-2.png" || return
   [ -z "$MAILER" ] || fail "$1: the mailer came again at the next show end"
   [ "$(state "$file")" = "0 0 9 0 display=0 current=5 alert=2" ] ||
     fail "$1: after two shows $file holds $(state "$file")"
   for n in 1 2; do
-    same_picture "$tmp/$1-$n.png" "$tmp/ref.png" || fail "$1: show $n did not draw the dialog's counts"
+    same_picture "$shots/$1-$n.png" "$shots/ref.png" || fail "$1: show $n did not draw the dialog's counts"
   done
 }
 
@@ -223,9 +225,9 @@ if [ "$target" = win64 ]; then
   cmp -s "$inst/ovinflowers.ini" "$tmp/dist/ovinflowers.ini" || fail "setup: the installed file changed"
   place ref3
   printf '[flowers]\r\nyellow=3\r\nred=5\r\nrose=5\r\nwhite=5\r\n' >"$tmp/ref3/ovinflowers.ini"
-  show "$tmp/ref3" "$tmp/ref3.png"
-  show "$inst" "$tmp/installed.png" &&
-    { same_picture "$tmp/installed.png" "$tmp/ref3.png" || fail "setup: the show did not draw the dialog's counts"; }
+  show "$tmp/ref3" "$shots/ref3.png"
+  show "$inst" "$shots/installed.png" &&
+    { same_picture "$shots/installed.png" "$shots/ref3.png" || fail "setup: the show did not draw the dialog's counts"; }
   chmod -R u+w "$inst"
 
   uninstall
