@@ -213,8 +213,9 @@ if [ "$target" = win64 ]; then
   [ "$(reg_value "$uninst" Publisher)" = "Ovin Software" ] || fail "setup: the entry's publisher"
   reg_value "$uninst" DisplayIcon | grep -qi 'Tamarel\.scr' || fail "setup: the entry's icon"
   reg_value "$uninst" UninstallString | grep -qi 'uninstall\.exe' || fail "setup: the entry's command"
-  [ -f "$menu/Tamarel.lnk" ] || fail "setup: no Start-menu entry \"Tamarel\""
-  strings -el "$menu/Tamarel Settings.lnk" 2>/dev/null | grep -qx '/c' ||
+  strings -n 2 -el "$menu/Tamarel.lnk" 2>/dev/null | grep -qx '/s' ||
+    fail "setup: no Start-menu entry \"Tamarel\" with /s"
+  strings -n 2 -el "$menu/Tamarel Settings.lnk" 2>/dev/null | grep -qx '/c' ||
     fail "setup: no Start-menu entry \"Tamarel Settings\" with /c"
 
   # The counts: yellow 5 -> 3 on its bar (the second in the keyboard order).
