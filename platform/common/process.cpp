@@ -1,11 +1,12 @@
 // Process facilities shared by both platforms: the command line as read once
-// at start, the program folder (with its seam for tests), the previous
-// instance, and the window-pixel counter.
+// at start, the program folder and the user's settings folder (with their
+// seams for tests), the previous instance.
 #include "platform/process.h"
 
 #include <cstdlib>
 #include <exception>
 
+#include "platform/winapi.h"
 #include "process_internal.h"
 #include "seams.h"
 
@@ -51,6 +52,7 @@ const std::vector<std::string>& Arguments() { return g_arguments; }
 namespace seams {
 
 std::string programFolder;
+std::string userSettingsBase;
 
 void SetArgumentText(const std::string& argumentText) {
   g_argumentText = argumentText;
@@ -88,6 +90,28 @@ const char* ProgramSuffix() {
 #else
   return "";
 #endif
+}
+
+std::string UserSettingsFolder(const std::string& name) {
+  std::string folder = seams::userSettingsBase;
+  if (folder.empty()) {
+    char base[win::MAX_PATH] = {};
+    if (win::SHGetFolderPathA(nullptr, win::CSIDL_APPDATA | win::CSIDL_FLAG_CREATE, nullptr, 0,
+                              base) != win::S_OK) {
+      return std::string();
+    }
+    folder = base;
+  }
+  if (folder.empty() || folder.back() != PathSeparator()) folder.push_back(PathSeparator());
+#ifdef _WIN32
+  folder += name;
+#else
+  // XDG's folders are named in lower case.
+  for (const char c : name)
+    folder.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+#endif
+  win::CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
 }
 
 bool PreviousInstance() {

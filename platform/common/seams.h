@@ -11,6 +11,8 @@ namespace plat::seams {
 
 // ProgramFolder() reports this folder instead ("" = the real one).
 extern std::string programFolder;
+// UserSettingsFolder() is made below this folder ("" = the user's own).
+extern std::string userSettingsBase;
 // EndProgram runs the exit steps and throws ProgramEnded instead of ending.
 extern bool endIntercepted;
 // Replaces the argument text (and the arguments, split at spaces).

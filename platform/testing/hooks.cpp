@@ -8,6 +8,7 @@ namespace plat {
 
 void SetArgumentsForTest(const std::string& argumentText) { seams::SetArgumentText(argumentText); }
 void SetProgramFolderForTest(const std::string& folder) { seams::programFolder = folder; }
+void SetUserSettingsBaseForTest(const std::string& folder) { seams::userSettingsBase = folder; }
 void SetEndInterceptForTest(bool intercept) { seams::endIntercepted = intercept; }
 
 }  // namespace plat

@@ -18,9 +18,49 @@ std::string InProgramFolder(const std::string& rest) {
   return folder + rest;
 }
 
+constexpr win::DWORD kShareAll =
+    win::FILE_SHARE_READ | win::FILE_SHARE_WRITE | win::FILE_SHARE_DELETE;
+
+// True when this user may write the file, or make it where it is missing.
+bool MayWrite(const std::string& file) {
+  win::HANDLE h = win::CreateFileA(file.c_str(), win::GENERIC_WRITE, kShareAll, nullptr,
+                                   win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == win::INVALID_HANDLE_VALUE()) {
+    // Missing or refused: only a missing file in a folder that takes new
+    // files can be made (and is removed again at once).
+    h = win::CreateFileA(file.c_str(), win::GENERIC_WRITE, kShareAll, nullptr, win::CREATE_NEW,
+                         win::FILE_ATTRIBUTE_NORMAL | win::FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  }
+  if (h == win::INVALID_HANDLE_VALUE()) return false;
+  win::CloseHandle(h);
+  return true;
+}
+
+// The user's own settings file, made on first use as a copy of the
+// installation's; "" when the user has no settings folder.
+std::string PerUserIniPath(const std::string& installed) {
+  const std::string folder = plat::UserSettingsFolder("Tamarel");
+  if (folder.empty()) return std::string();
+  const std::string file = folder + plat::PathSeparator() + "ovinflowers.ini";
+  // Once: an existing file is the user's and is never replaced. The copy
+  // must be writable even where the installation's file is read-only.
+  if (win::CopyFileA(installed.c_str(), file.c_str(), win::TRUE))
+    win::SetFileAttributesA(file.c_str(), win::FILE_ATTRIBUTE_NORMAL);
+  return file;
+}
+
 }  // namespace
 
-std::string IniFilePath() { return InProgramFolder("ovinflowers.ini"); }
+// The installation's file while this user may write it (a folder of their
+// own, or a writable file in a protected folder); otherwise, as under a
+// protected program folder, the user's own copy, so that the settings and
+// the invitation's record are kept.
+std::string IniFilePath() {
+  const std::string installed = InProgramFolder("ovinflowers.ini");
+  if (MayWrite(installed)) return installed;
+  const std::string own = PerUserIniPath(installed);
+  return own.empty() ? installed : own;
+}
 
 std::string DataFolderPath() {
   const char s = plat::PathSeparator();

@@ -11,6 +11,8 @@ namespace dialogtest {
 
 ProgramFolder::ProgramFolder(const std::string& tag) : path_(testutil::MakeTempDir(tag)) {
   plat::SetProgramFolderForTest(path_);
+  // Each test its own user: no copy of the settings is left from another.
+  plat::SetUserSettingsBaseForTest(testutil::MakeTempDir(tag + "-user"));
 }
 
 ProgramFolder::~ProgramFolder() { plat::SetProgramFolderForTest(""); }

@@ -90,19 +90,31 @@ TEST(Paths, BesideTheProgram) {
   const char s = plat::PathSeparator();
   if (testutil::OnWindows()) {
     FolderOverride f("C:\\Program Files\\Tamarel");
-    EXPECT_EQ(Module1::IniFilePath(), "C:\\Program Files\\Tamarel\\ovinflowers.ini");
     EXPECT_EQ(Module1::DataFolderPath(), "C:\\Program Files\\Tamarel\\ovinsoftware\\tamarel\\");
     EXPECT_EQ(Module1::MailerPath(), "C:\\Program Files\\Tamarel\\Pellmar.exe");
   } else {
     FolderOverride f("/opt/tamarel");
-    EXPECT_EQ(Module1::IniFilePath(), "/opt/tamarel/ovinflowers.ini");
     EXPECT_EQ(Module1::DataFolderPath(), "/opt/tamarel/ovinsoftware/tamarel/");
     EXPECT_EQ(Module1::MailerPath(), "/opt/tamarel/Pellmar");
   }
   // A root keeps its one separator.
-  FolderOverride root(testutil::OnWindows() ? "C:\\" : "/");
-  EXPECT_EQ(Module1::IniFilePath(),
-            std::string(testutil::OnWindows() ? "C:" : "") + s + "ovinflowers.ini");
+  const std::string root = testutil::OnWindows() ? "C:\\" : "/";
+  FolderOverride r(root);
+  EXPECT_EQ(Module1::DataFolderPath(), root + "ovinsoftware" + s + "tamarel" + s);
+}
+
+// The settings file stays the program folder's while this user may write
+// it or make it there (who may not is tried end to end, as an ordinary user).
+TEST(Paths, TheSettingsFileBesideTheProgramWhileItMayBeWritten) {
+  const std::string dir = testutil::MakeTempDir("program");
+  const std::string ini = testutil::Join(dir, "ovinflowers.ini");
+  FolderOverride f(dir);
+  EXPECT_EQ(Module1::IniFilePath(), ini);
+  EXPECT_FALSE(testutil::FileExists(ini));  // the trial leaves nothing behind
+  ASSERT_TRUE(testutil::WriteText(ini, "[flowers]\r\nyellow=3\r\n"));
+  EXPECT_EQ(Module1::IniFilePath(), ini);
+  EXPECT_FALSE(
+      testutil::FileExists(testutil::Join(plat::UserSettingsFolder("Tamarel"), "ovinflowers.ini")));
 }
 
 TEST(Paths, TheRealProgramFolderHoldsThisProgram) {

@@ -29,6 +29,10 @@ std::string ProgramFolder();
 char PathSeparator();
 // Suffix of program files: ".exe" on Windows, "" elsewhere.
 const char* ProgramSuffix();
+// The user's own settings folder for a program, made when missing:
+// %APPDATA%\NAME on Windows, $XDG_CONFIG_HOME/name (~/.config/name by
+// default) elsewhere; "" when the user has none.
+std::string UserSettingsFolder(const std::string& name);
 
 // True when another process of this same program is already running.
 // The first call claims the program's name for this process.

@@ -132,6 +132,33 @@ BOOL GetVersionExA(OSVERSIONINFOA* info);
 DWORD GetPrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR def, LPSTR out, DWORD size,
                                LPCSTR file);
 BOOL WritePrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR value, LPCSTR file);
+// Files, as far as finding a settings file's place needs them. Portable:
+// the access, share, disposition and flag values below; the handle only
+// closes.
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD FILE_SHARE_READ = 0x1, FILE_SHARE_WRITE = 0x2, FILE_SHARE_DELETE = 0x4;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_FLAG_DELETE_ON_CLOSE = 0x04000000;
+inline HANDLE INVALID_HANDLE_VALUE() {
+  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+}
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* security, DWORD disposition,
+                   DWORD flags, HANDLE templ);
+BOOL CloseHandle(HANDLE h);
+// Copies a file's bytes; with failIfExists an existing target is left alone
+// and the call fails.
+BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists);
+BOOL CreateDirectoryA(LPCSTR path, void* security);
+// Portable: read-only is "nobody has the right to write"; the rest reads
+// as an archived file or a folder.
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+DWORD GetFileAttributesA(LPCSTR path);
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 // The millisecond tick; follows the platform clock (see platform/process.h),
 // so tests and -virtual-clock runs control it.
 DWORD GetTickCount();
@@ -167,6 +194,14 @@ BOOL VerifyScreenSavePwd(HWND owner, bool* available = nullptr);
 // ---- network and shell ----------------------------------------------------------------
 
 BOOL InternetGetConnectedState(DWORD* flags, DWORD reserved);
+// The user's own folders: CSIDL_APPDATA only (portable: $XDG_CONFIG_HOME,
+// else ~/.config). With CSIDL_FLAG_CREATE the folder is made when missing.
+using HRESULT = LONG;
+constexpr HRESULT S_OK = 0;
+constexpr int CSIDL_APPDATA = 0x001A;
+constexpr int CSIDL_FLAG_CREATE = 0x8000;
+constexpr int MAX_PATH = 260;
+HRESULT SHGetFolderPathA(HWND owner, int csidl, HANDLE token, DWORD flags, LPSTR path);
 constexpr int SW_SHOWNORMAL = 1;
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, int show);
 

@@ -16,6 +16,8 @@ namespace plat {
 void SetArgumentsForTest(const std::string& argumentText);
 // ProgramFolder() reports this folder instead ("" = the real one).
 void SetProgramFolderForTest(const std::string& folder);
+// The folder that stands for %APPDATA% ("" = the real one).
+void SetUserSettingsBaseForTest(const std::string& folder);
 // Instead of ending the process, EndProgram runs the exit steps and throws
 // ProgramEnded.
 void SetEndInterceptForTest(bool intercept);
