@@ -167,29 +167,6 @@ TEST_F(X11Present, CopiesReachTheScreenThroughSharedMemoryAndWithout) {
   }
 }
 
-TEST_F(X11Present, ANativeWindowMadeAnewIsDrawnToo) {
-  Canvas c(120, 90);
-  ShowFilled(c, 120, 90, 3);
-  // Topmost and back: the toolkit makes the native window again.
-  const win::HWND hwnd = c.hWnd();
-  ASSERT_TRUE(
-      win::SetWindowPos(hwnd, win::HWND_TOPMOST(), 0, 0, 0, 0, win::SWP_NOMOVE | win::SWP_NOSIZE));
-  ASSERT_TRUE(win::SetWindowPos(hwnd, win::HWND_NOTOPMOST(), 0, 0, 0, 0,
-                                win::SWP_NOMOVE | win::SWP_NOSIZE));
-  PatternDc p(c.hDC(), 120, 90, 3);
-  EXPECT_TRUE(Until([&] { return screen_.Shows(0, 0, 120, 90, At(p.img)); }));
-  Fill(c, 120, 90, 4);
-  c.Unload();
-}
-
-TEST_F(X11Present, APictureLargerThanOneRequestArrivesWhole) {
-  // 1000 x 600 pixels: 2.4 MB, more than one plain request carries.
-  portable::present::SetSharedMemoryForTest(false);
-  Canvas c(1000, 600);
-  ShowFilled(c, 1000, 600, 5);
-  c.Unload();
-}
-
 TEST_F(X11Present, WhatAnotherWindowCoveredIsShownAgain) {
   Canvas c(200, 150);
   ShowFilled(c, 200, 150, 6);

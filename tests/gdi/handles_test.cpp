@@ -66,15 +66,6 @@ TEST(GdiHandles, ANewMemoryDcHoldsOneMonochromePixelInBlackOnWhite) {
   EXPECT_EQ(win::ReleaseDC(win::GetDesktopWindow(), screen), 1);
 }
 
-TEST(GdiHandles, BackgroundAndTextColoursReturnThePreviousOnes) {
-  Surface s(32, 2, 2);
-  EXPECT_EQ(win::SetBkColor(s.dc(), 0x00FF00), 0xFFFFFFu);
-  EXPECT_EQ(win::SetBkColor(s.dc(), 0x123456), 0x00FF00u);
-  EXPECT_EQ(win::GetBkColor(s.dc()), 0x123456u);
-  EXPECT_EQ(win::SetTextColor(s.dc(), 0x0000FF), 0u);
-  EXPECT_EQ(win::GetTextColor(s.dc()), 0x0000FFu);
-}
-
 TEST(GdiHandles, PixelsReadBackAsSetAndOutsideIsInvalid) {
   Surface colour(32, 4, 3), mono(1, 4, 3);
   EXPECT_EQ(win::SetPixel(colour.dc(), 1, 2, 0x00ABCDEF), 0x00ABCDEFu);
@@ -92,16 +83,6 @@ TEST(GdiHandles, PixelsReadBackAsSetAndOutsideIsInvalid) {
     EXPECT_EQ(win::SetPixel(s->dc(), 4, 0, 0), 0u);
     EXPECT_EQ(win::GetPixel(s->dc(), 3, 0), s == &mono ? 0xFFFFFFu : 0u);
   }
-}
-
-TEST(GdiHandles, GetObjectReportsTheRecordsSize) {
-  Surface s(32, 7, 5);
-  EXPECT_EQ(win::GetObjectA(s.bmp(), 0, nullptr), static_cast<int>(sizeof(win::BITMAP)));
-  win::BITMAP bm{};
-  ASSERT_EQ(win::GetObjectA(s.bmp(), sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
-  EXPECT_EQ(bm.bmType, 0);
-  EXPECT_EQ(bm.bmWidthBytes, 28);
-  EXPECT_EQ(bm.bmPlanes, 1);
 }
 
 TEST(GdiHandles, EmptyAndNegativeBitmapSizes) {

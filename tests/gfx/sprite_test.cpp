@@ -154,66 +154,6 @@ TEST_F(SpriteTest, TheFrameCycleLeavesNoTrailsAndKeepsTheScreenEqualToTheStage) 
   EXPECT_TRUE(SamePixels(lawn, stage.Read()));
 }
 
-TEST_F(SpriteTest, RestoreWritesOnlyAfterAStoreAndAtTheLastDrawnPlace) {
-  const Pixels lawn = Pattern(kStageW, kStageH, 7);
-  Canvas stage(lawn);
-  cSprite sprite;
-  sprite.SpriteData(MakeSheet());
-  sprite.Create(nullptr);
-  // Nothing saved yet: restoring draws nothing.
-  sprite.TransparentDraw(stage.dc(), 40, 40, 1, true);
-  const Pixels drawn = stage.Read();
-  sprite.RestoreBackground(stage.dc());
-  EXPECT_TRUE(SamePixels(drawn, stage.Read()));
-
-  Canvas clean(lawn);
-  sprite.StoreBackground(clean.dc(), 60, 70);
-  sprite.TransparentDraw(clean.dc(), 60, 70, 2, true);
-  sprite.X(200);
-  sprite.Y(10);
-  sprite.RestoreBackground(clean.dc());
-  EXPECT_TRUE(SamePixels(lawn, clean.Read()));
-  // The saved pixels stay saved: restoring again writes them again.
-  sprite.TransparentDraw(clean.dc(), 60, 70, 1, true);
-  sprite.RestoreBackground(clean.dc());
-  EXPECT_TRUE(SamePixels(lawn, clean.Read()));
-
-  // Create drops what was saved.
-  sprite.Create(nullptr);
-  sprite.TransparentDraw(clean.dc(), 60, 70, 1, true);
-  const Pixels again = clean.Read();
-  sprite.RestoreBackground(clean.dc());
-  EXPECT_TRUE(SamePixels(again, clean.Read()));
-}
-
-TEST_F(SpriteTest, PositionsStepsAndOverflow) {
-  cSprite sprite;
-  sprite.XDir(2);
-  sprite.YDir(0);
-  sprite.X(10);
-  sprite.Y(20);
-  sprite.IncrementPosition();
-  EXPECT_EQ(sprite.X(), 12);
-  EXPECT_EQ(sprite.Y(), 20);
-  sprite.XDir(-5);
-  sprite.YDir(-7);
-  sprite.IncrementPosition();
-  EXPECT_EQ(sprite.X(), 7);
-  EXPECT_EQ(sprite.Y(), 13);
-
-  sprite.X(INT_MAX);
-  sprite.XDir(1);
-  ExpectError(plat::ErrorKind::Overflow, [&] { sprite.IncrementPosition(); });
-  EXPECT_EQ(sprite.X(), INT_MAX);
-  sprite.X(0);
-  sprite.XDir(5);
-  sprite.Y(INT_MIN);
-  sprite.YDir(-1);
-  ExpectError(plat::ErrorKind::Overflow, [&] { sprite.IncrementPosition(); });
-  EXPECT_EQ(sprite.X(), 5);  // the first sum stands
-  EXPECT_EQ(sprite.Y(), INT_MIN);
-}
-
 TEST_F(SpriteTest, MissingSheetsAndFarDrawsRaise) {
   Canvas stage(Pattern(40, 40, 8));
   cSprite bare;
@@ -232,22 +172,4 @@ TEST_F(SpriteTest, MissingSheetsAndFarDrawsRaise) {
   ExpectError(plat::ErrorKind::Overflow, [&] { (void)far.BltInTwo(); });
   ExpectError(plat::ErrorKind::Overflow, [&] { far.StageToScreen(stage.dc(), stage.dc()); });
   EXPECT_TRUE(SamePixels(Pattern(40, 40, 8), stage.Read()));
-}
-
-TEST_F(SpriteTest, SpritesShareOneSheet) {
-  auto sheet = MakeSheet();
-  auto a = std::make_unique<cSprite>();
-  cSprite b;
-  a->SpriteData(sheet);
-  b.SpriteData(sheet);
-  EXPECT_EQ(sheet.use_count(), 3);
-  a.reset();
-  sheet.reset();
-  b.Create(nullptr);
-  const Pixels lawn = Pattern(60, 60, 9);
-  Canvas stage(lawn);
-  b.TransparentDraw(stage.dc(), 5, 6, 1, true);
-  EXPECT_TRUE(SamePixels(ModelCellDraw(lawn, SheetPixels(), 0, 0, kW, kH, 5, 6,
-                                       [](win::COLORREF c) { return c != kGreen; }),
-                         stage.Read()));
 }

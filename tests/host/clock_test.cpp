@@ -68,27 +68,6 @@ TEST(Clock, RealTickMovesAndTimeOfDayIsInADay) {
   }
 }
 
-TEST(WaitForTick, ReturnsOnceTheTargetPassedAcrossTheWrap) {
-  ClockModeGuard g(plat::ClockMode::Virtual);
-  plat::SetVirtualClockStart(0xFFFFFFF0u, 100);
-  Module1::WaitForTick(16);
-  EXPECT_GE(static_cast<std::int32_t>(plat::TickCount()), 16);
-  EXPECT_LT(plat::TickCount(), 40u);
-}
-
-TEST(WaitForTick, ReturnsWhereTheSignedCountTurnsNegative) {
-  // A signed comparison would wait here for about 49 days.
-  ClockModeGuard g(plat::ClockMode::Virtual);
-  plat::SetVirtualClockStart(2147483630u, 100);
-  Module1::WaitForTick(2147483645);
-  const std::uint32_t now = plat::TickCount();
-  EXPECT_GE(now, 2147483645u);
-  EXPECT_LT(now, 2147483665u);
-  Module1::WaitForTick(static_cast<std::int32_t>(now + 5));  // past 2^31 now
-  EXPECT_GE(plat::TickCount(), now + 5);
-  EXPECT_GT(plat::TickCount(), 0x80000000u);
-}
-
 TEST(WaitForTick, APassedTargetStillProcessesPendingEventsOnce) {
   ClockModeGuard g(plat::ClockMode::Virtual);
   forms::Form owner;

@@ -69,14 +69,6 @@ TEST(Modes, PreviewEndsTheProgram) {
   plat::SetArgumentsForTest("");
 }
 
-TEST(Platform, TheNtFamilyAndTheVersionRecord) {
-  Module1::DetectPlatform();
-  EXPECT_EQ(Module1::PlatformId, 2);
-  EXPECT_EQ(Module1::VersionInfo.dwOSVersionInfoSize, 148u);
-  EXPECT_NE(Module1::LastApiResult, 0);
-  EXPECT_GE(Module1::VersionInfo.dwMajorVersion, 5u);
-}
-
 struct FolderOverride {
   explicit FolderOverride(const std::string& f) { plat::SetProgramFolderForTest(f); }
   ~FolderOverride() { plat::SetProgramFolderForTest(""); }

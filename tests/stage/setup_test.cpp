@@ -54,19 +54,6 @@ TEST_F(SetUpTest, TheWarningNamesTheMakersSite) {
   EXPECT_EQ(text.substr(lead.size(), 7), "http://");
 }
 
-TEST_F(SetUpTest, CountsRoundHalvesToEven) {
-  ASSERT_TRUE(SetUpWith(Counts("3.5", "2.5", " 1 ", "0")));
-  Form1& f = TheForm1();
-  EXPECT_EQ(f.YellowCount(), 4);
-  EXPECT_EQ(f.RedCount(), 2);
-  EXPECT_EQ(f.RoseCount(), 1);
-  EXPECT_EQ(f.WhiteCount(), 0);
-  EXPECT_EQ(f.YellowFlowers().size(), 5u);  // indices 0 to 4
-  EXPECT_EQ(f.RedFlowers().size(), 3u);
-  EXPECT_TRUE(f.WhiteFlowers().empty());
-  EXPECT_EQ(Module1::YellowCount, "3.5");  // the text as the file keeps it
-}
-
 TEST_F(SetUpTest, BadCountsEndTheShowWithTheWarning) {
   for (const char* bad : {"", "many", "40000", "-40000", "1e9", "0x10"}) {
     SCOPED_TRACE(std::string("red = '") + bad + "'");
