@@ -93,18 +93,6 @@ class PreviewTest : public testing::Test {
   PreviewWindow window_;
 };
 
-TEST_F(PreviewTest, ThePictureHolderIsThePicturesSize) {
-  PuzzleForm& puzzle = ThePuzzleForm();
-  EXPECT_EQ(puzzle.Picture1.Left(), 0);
-  EXPECT_EQ(puzzle.Picture1.Top(), 0);
-  EXPECT_EQ(puzzle.Picture1.Width(), 2265);
-  EXPECT_EQ(puzzle.Picture1.Height(), 1785);
-  ASSERT_NE(puzzle.Picture1.GetPicture(), nullptr);
-  EXPECT_EQ(puzzle.Picture1.GetPicture()->Width(), 151);
-  EXPECT_EQ(puzzle.Picture1.GetPicture()->Height(), 119);
-  EXPECT_EQ(puzzle.Picture1.BackColor(), forms::kSystemWindow);
-}
-
 TEST_F(PreviewTest, ThePictureLandsUnscaledAtTheWindowsCorner) {
   for (const std::string& text : {"/p " + Handle(), "/p:" + Handle(), "/P " + Handle()}) {
     SCOPED_TRACE(text);

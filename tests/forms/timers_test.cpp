@@ -122,21 +122,4 @@ TEST_F(FormsTest, TimerExceptionComesOutOfDoEventsAndTheTimerGoesOn) {
   t.Unload();
 }
 
-TEST_F(FormsTest, MsgBoxGoesToTheTestHookWithTextStyleAndCaption) {
-  std::string text, caption;
-  int style = -1, calls = 0;
-  forms::SetMsgBoxHookForTest([&](const std::string& t, int s, const std::string& c) {
-    text = t, style = s, caption = c, ++calls;
-    return forms::vbOK;
-  });
-  EXPECT_EQ(forms::MsgBox("Friend 1 does not contain a '@' && more", forms::vbOKOnly, "Email"),
-            forms::vbOK);
-  EXPECT_EQ(text, "Friend 1 does not contain a '@' && more");
-  EXPECT_EQ(style, 0);
-  EXPECT_EQ(caption, "Email");
-  forms::MsgBox("warning", forms::vbOKOnly + forms::vbExclamation, "Tamarel Screen Saver");
-  EXPECT_EQ(style, 48);
-  EXPECT_EQ(calls, 2);
-}
-
 }  // namespace

@@ -167,26 +167,5 @@ TEST_F(X11Present, CopiesReachTheScreenThroughSharedMemoryAndWithout) {
   }
 }
 
-TEST_F(X11Present, WhatAnotherWindowCoveredIsShownAgain) {
-  Canvas c(200, 150);
-  ShowFilled(c, 200, 150, 6);
-  PatternDc p(c.hDC(), 200, 150, 6);
-  Display* d = screen_.display();
-  // Another program's window over part of ours, then gone.
-  const Window cover =
-      XCreateSimpleWindow(d, DefaultRootWindow(d), 20, 20, 100, 80, 0, 0, 0x00FF00FF);
-  XSetWindowAttributes a{};
-  a.override_redirect = True;
-  XChangeWindowAttributes(d, cover, CWOverrideRedirect, &a);
-  XMapRaised(d, cover);
-  XSync(d, False);
-  EXPECT_TRUE(
-      Until([&] { return screen_.Shows(20, 20, 1, 1, [](int, int) { return 0x00FF00FFu; }); }));
-  XDestroyWindow(d, cover);
-  XSync(d, False);
-  EXPECT_TRUE(Until([&] { return screen_.Shows(0, 0, 200, 150, At(p.img)); }));
-  c.Unload();
-}
-
 }  // namespace
 #endif

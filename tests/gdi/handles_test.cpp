@@ -85,26 +85,6 @@ TEST(GdiHandles, PixelsReadBackAsSetAndOutsideIsInvalid) {
   }
 }
 
-TEST(GdiHandles, EmptyAndNegativeBitmapSizes) {
-  Surface s(32, 1, 1);
-  // A negative size counts as its magnitude.
-  for (auto wh : {std::pair{-3, 5}, std::pair{4, -2}}) {
-    win::HBITMAP neg = win::CreateCompatibleBitmap(s.dc(), wh.first, wh.second);
-    ASSERT_NE(neg, nullptr);
-    EXPECT_EQ(InfoOf(neg).w, std::abs(wh.first));
-    EXPECT_EQ(InfoOf(neg).h, std::abs(wh.second));
-    EXPECT_TRUE(win::DeleteObject(neg));
-  }
-  // An empty size gives the 1 x 1 monochrome bitmap.
-  win::HBITMAP empty = win::CreateCompatibleBitmap(s.dc(), 0, 5);
-  ASSERT_NE(empty, nullptr);
-  const Info i = InfoOf(empty);
-  EXPECT_EQ(i.w, 1);
-  EXPECT_EQ(i.h, 1);
-  EXPECT_EQ(i.bits, 1);
-  win::DeleteObject(empty);
-}
-
 TEST(GdiHandles, ABitmapIsInOneDcAtATime) {
   Surface a(32, 3, 3);
   win::HDC other = win::CreateCompatibleDC(a.dc());
@@ -193,18 +173,6 @@ TEST(GdiHandles, SettingAPixelOfAMonochromeBitmapTakesTheNearerOfBlackAndWhite) 
 }
 
 #ifndef _WIN32
-// Values that were never handles find nothing (on Windows any value might
-// happen to be a live handle of the system's).
-TEST(GdiHandles, MadeUpHandlesFindNothing) {
-  for (std::uintptr_t v :
-       {std::uintptr_t{1}, std::uintptr_t{0x10000001}, std::uintptr_t{0x2FFF0005},
-        std::uintptr_t{0xFFFFFFFF}, ~std::uintptr_t{0}}) {
-    win::HDC dc = reinterpret_cast<win::HDC>(v);
-    EXPECT_FALSE(win::BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, win::WHITENESS));
-    EXPECT_EQ(win::GetObjectA(reinterpret_cast<win::HGDIOBJ>(v), 24, nullptr), 0);
-    EXPECT_FALSE(win::DeleteObject(reinterpret_cast<win::HGDIOBJ>(v)));
-  }
-}
 #endif
 
 }  // namespace

@@ -168,44 +168,4 @@ TEST(BmpLoading, MalformedFilesAreRefused) {
   EXPECT_EQ(Load(testutil::Join(testutil::MakeTempDir("bmp"), "missing.bmp")), nullptr);
 }
 
-// Every prefix of a valid file is refused or decoded, never read past.
-TEST(BmpLoading, EveryTruncationOfEveryFormIsSafe) {
-  for (const Form& f : kForms) {
-    const std::vector<std::uint8_t> bytes = Bytes(f.name);
-    for (std::size_t n = 0; n < bytes.size(); ++n) {
-      plat::Image img;
-      if (plat::DecodeBmp(bytes.data(), n, img)) {
-        EXPECT_EQ(img.px.size(), static_cast<std::size_t>(img.width) * img.height) << f.name;
-      }
-    }
-  }
-}
-
-// A loaded colour picture copies into a screen-compatible bitmap unchanged;
-// a black-and-white one converts by the destination's colours.
-TEST(BmpLoading, LoadedPicturesDrawLikeAnyBitmap) {
-  for (const char* name : {"rgb24.bmp", "mono.bmp"}) {
-    SCOPED_TRACE(name);
-    const std::vector<std::uint8_t> bytes = Bytes(name);
-    plat::Image want;
-    ASSERT_TRUE(plat::DecodeBmp(bytes.data(), bytes.size(), want));
-    const bool mono = std::string(name) == "mono.bmp";
-    win::HBITMAP bmp = Load(CorpusFile(name));
-    ASSERT_NE(bmp, nullptr);
-    win::HDC src = win::CreateCompatibleDC(nullptr);
-    win::HGDIOBJ old = win::SelectObject(src, bmp);
-    gditest::Surface dst(32, want.width, want.height);
-    win::SetTextColor(dst.dc(), 0x0000FF);
-    ASSERT_TRUE(win::BitBlt(dst.dc(), 0, 0, dst.w(), dst.h(), src, 0, 0, win::SRCCOPY));
-    if (mono)
-      for (auto& p : want.px) p = p == 0 ? 0xFF0000 : p;  // black takes the text colour
-    plat::Image got;
-    EXPECT_TRUE(plat::ReadPixels(dst.dc(), 0, 0, dst.w(), dst.h(), got));
-    EXPECT_EQ(Digest(got), Digest(want));
-    win::SelectObject(src, old);
-    win::DeleteDC(src);
-    win::DeleteObject(bmp);
-  }
-}
-
 }  // namespace

@@ -3,15 +3,126 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
-#include "gfx/gfx_fixture.h"
 #include "platform/errors.h"
+#include "platform/forms.h"
+#include "platform/image.h"
+#include "platform/winapi.h"
 #include "saver/gfx/csprite_bitmaps.h"
 #include "support/test_util.h"
 
-using namespace gfxtest;
-
 namespace {
+
+// Pixels as GDI reports them: 0x00BBGGRR, rows top to bottom.
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<win::COLORREF> px;
+  Pixels(int w, int h) : width(w), height(h), px(std::size_t(w) * h) {}
+  win::COLORREF& at(int x, int y) { return px[std::size_t(y) * width + x]; }
+  win::COLORREF at(int x, int y) const { return px[std::size_t(y) * width + x]; }
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+  bool operator==(const Pixels&) const = default;
+};
+
+constexpr win::COLORREF kWhite = 0x00FFFFFF;
+constexpr win::COLORREF kGreen = 0x0000FF00;
+
+std::uint32_t Swap(win::COLORREF c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// A deterministic mix of colours that are never pure white or pure green.
+Pixels Pattern(int width, int height, unsigned seed) {
+  Pixels p(width, height);
+  std::uint32_t s = seed * 2654435761u + 12345u;
+  for (auto& c : p.px) {
+    s = s * 1103515245u + 12345u;
+    c = (s >> 8) & 0x00FFFFFF;
+    if (c == kWhite || c == kGreen) c ^= 0x00010101;
+  }
+  return p;
+}
+
+plat::Image ToImage(const Pixels& p) {
+  plat::Image img;
+  img.width = p.width;
+  img.height = p.height;
+  for (win::COLORREF c : p.px) img.px.push_back(Swap(c));
+  return img;
+}
+
+forms::Picture ToPicture(const Pixels& p) {
+  return forms::Picture(p.width, p.height, ToImage(p).px);
+}
+
+// A fresh 24-bit .bmp file holding the pixels.
+std::string BmpFile(const Pixels& p) {
+  const std::string path = testutil::Join(testutil::MakeTempDir("gfx"), "pic.bmp");
+  EXPECT_TRUE(plat::WriteFileBytes(path, plat::EncodeBmp24(ToImage(p)))) << path;
+  return path;
+}
+
+// A display-format memory DC holding the pixels, made without the code
+// under test: the canvas that draws land on.
+class Canvas {
+ public:
+  explicit Canvas(const Pixels& p) : base_(p) {
+    win::HDC screen = win::GetDC(nullptr);
+    dc_ = win::CreateCompatibleDC(screen);
+    bmp_ = win::CreateCompatibleBitmap(screen, p.width, p.height);
+    win::ReleaseDC(nullptr, screen);
+    old_ = win::SelectObject(dc_, bmp_);
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) win::SetPixel(dc_, x, y, p.at(x, y));
+  }
+  ~Canvas() {
+    win::SelectObject(dc_, old_);
+    win::DeleteObject(bmp_);
+    win::DeleteDC(dc_);
+  }
+  win::HDC dc() const { return dc_; }
+  Pixels Read() const {
+    Pixels p(base_.width, base_.height);
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) p.at(x, y) = win::GetPixel(dc_, x, y);
+    return p;
+  }
+
+ private:
+  Pixels base_;
+  win::HDC dc_;
+  win::HBITMAP bmp_;
+  win::HGDIOBJ old_;
+};
+
+// Where two grids differ first.
+::testing::AssertionResult SamePixels(const Pixels& expected, const Pixels& actual) {
+  for (int y = 0; y < expected.height; ++y)
+    for (int x = 0; x < expected.width; ++x)
+      if (expected.at(x, y) != actual.at(x, y))
+        return ::testing::AssertionFailure()
+               << "at " << x << "," << y << ": 0x" << std::hex << actual.at(x, y) << ", expected 0x"
+               << expected.at(x, y);
+  return ::testing::AssertionSuccess();
+}
+
+// The destination after the cell's rectangle of `sheet` (at sx, sy, w x h)
+// is drawn at (x, y), `opaque` telling which sheet pixels show; pixels whose
+// source lies outside the sheet, and parts outside the destination, stay.
+Pixels ModelCellDraw(const Pixels& dest, const Pixels& sheet, int sx, int sy, int w, int h, int x,
+                     int y, const std::function<bool(win::COLORREF)>& opaque) {
+  Pixels out = dest;
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i)
+      if (sheet.contains(sx + i, sy + j) && out.contains(x + i, y + j) &&
+          opaque(sheet.at(sx + i, sy + j)))
+        out.at(x + i, y + j) = sheet.at(sx + i, sy + j);
+  return out;
+}
 
 // Colours that differ from pure green in one bit each: they must stay
 // opaque and as loaded.

@@ -34,13 +34,6 @@ TEST(Clock, VirtualStartsFixedAndMovesInWindowsTicks) {
   EXPECT_EQ(plat::TickCount(), 10000000u);
 }
 
-TEST(Clock, VirtualTimeOfDayWrapsAtMidnight) {
-  ClockModeGuard g(plat::ClockMode::Virtual);
-  plat::SetVirtualClockStart(5000, 86399.5f);
-  plat::AdvanceVirtualClockToTick(6000);
-  EXPECT_NEAR(plat::TimeOfDay(), 0.5f, 1e-3);
-}
-
 TEST(Clock, ManualIsWhatTheTestSets) {
   ClockModeGuard g(plat::ClockMode::Manual);
   plat::SetManualClock(123456, 3600.25f);

@@ -120,43 +120,6 @@ TEST(Sheets, LogoAndStripFitTheStage) {
   for (const auto& p : blank.px) ASSERT_EQ(p, pictest::kKey);
 }
 
-TEST(Lawn, IsTexturedGrassThatTilesWithoutSeams) {
-  SKIP_ON_WINDOWS();
-  const Bitmap lawn = Load("data/lawn.bmp");
-  ASSERT_GE(lawn.w, 64);
-  ASSERT_GE(lawn.h, 64);
-  auto diff = [](const pictest::Rgb& a, const pictest::Rgb& b) {
-    return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
-  };
-  double r = 0, g = 0, b = 0;
-  for (const auto& p : lawn.px) {
-    EXPECT_FALSE(pictest::NearKey(p));
-    r += p.r;
-    g += p.g;
-    b += p.b;
-  }
-  EXPECT_GT(g, 1.3 * r) << "green grass";
-  EXPECT_GT(g, 1.3 * b);
-  // Horizontal: the step from the last column to the first (where two tiles
-  // meet) against the steps between neighbouring columns inside the tile.
-  double inside = 0, seam = 0;
-  for (int y = 0; y < lawn.h; ++y) {
-    seam += diff(lawn.At(lawn.w - 1, y), lawn.At(0, y));
-    for (int x = 1; x < lawn.w; ++x) inside += diff(lawn.At(x - 1, y), lawn.At(x, y));
-  }
-  inside /= lawn.w - 1;
-  EXPECT_GT(inside / lawn.h, 6.0) << "a texture, not a flat colour";
-  EXPECT_LT(seam, 1.25 * inside);
-  // Vertical likewise.
-  inside = seam = 0;
-  for (int x = 0; x < lawn.w; ++x) {
-    seam += diff(lawn.At(x, lawn.h - 1), lawn.At(x, 0));
-    for (int y = 1; y < lawn.h; ++y) inside += diff(lawn.At(x, y - 1), lawn.At(x, y));
-  }
-  inside /= lawn.h - 1;
-  EXPECT_LT(seam, 1.25 * inside);
-}
-
 TEST(Mowing, APassAt1920x1080TakesAFewMinutes) {
   SKIP_ON_WINDOWS();
   const Bitmap tractor = Load("data/tractor.bmp"), blank = Load("data/blank.bmp");

@@ -93,27 +93,6 @@ TEST_F(SetUpTest, EveryMissingPictureEndsTheShow) {
   }
 }
 
-TEST_F(SetUpTest, AnUnreadablePictureEndsTheShow) {
-  MakeProgramFolder(1, 1, 1, 1);
-  const std::string data = Module1::DataFolderPath();
-  for (const char* file : {"lawn.bmp", "roses.bmp"}) {
-    SCOPED_TRACE(file);
-    std::vector<std::uint8_t> good;
-    ASSERT_TRUE(plat::ReadFileBytes(data + file, good));
-    // Text where a picture should be (what Windows reads from a cut-off
-    // file is its own affair).
-    const std::string text = "this is not a picture\r\n";
-    ASSERT_TRUE(
-        plat::WriteFileBytes(data + file, std::vector<std::uint8_t>(text.begin(), text.end())));
-    messages_.clear();
-    EXPECT_FALSE(NewStage().SetUpForTest());
-    EXPECT_EQ(messages_.size(), 1u);
-    ASSERT_TRUE(plat::WriteFileBytes(data + file, good));
-  }
-  messages_.clear();
-  EXPECT_TRUE(NewStage().SetUpForTest());
-}
-
 TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
   ScreenSize(200, 150);
   ASSERT_TRUE(SetUpWith(Counts("10", "10", "10", "10")));
@@ -163,23 +142,6 @@ TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
   EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Stage()->hDC(), 0, 0, 200, 150)),
             "");
   EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Lawn()->hDC(), 0, 0, 200, 150)), "");
-}
-
-TEST_F(SetUpTest, PlantingsFollowTheClock) {
-  // The same clock gives the same garden; another time of day another one.
-  auto places = [&](float timeOfDay) {
-    plat::SetVirtualClockStart(10000000, timeOfDay);
-    stage::ShowRandom() = stage::RandomGenerator();
-    EXPECT_TRUE(NewStage().SetUpForTest());
-    std::vector<std::pair<int, int>> p;
-    for (std::size_t i = 1; i < TheForm1().YellowFlowers().size(); ++i)
-      p.emplace_back(TheForm1().YellowFlowers()[i]->X(), TheForm1().YellowFlowers()[i]->Y());
-    return p;
-  };
-  MakeProgramFolder(5, 0, 0, 0);
-  const auto a = places(43200.0f);
-  EXPECT_EQ(places(43200.0f), a);
-  EXPECT_NE(places(43201.0f), a);
 }
 
 }  // namespace
