@@ -92,32 +92,6 @@ class Form2Test : public testing::Test {
 
 // ---- layout -------------------------------------------------------------------
 
-TEST_F(Form2Test, ACentredWhiteFixedDialogWithFocusOnClose) {
-  Open();
-  EXPECT_EQ(form_.Caption(), "Tamarel Screen Saver");
-  EXPECT_EQ(form_.GetBorderStyle(), forms::BorderStyle::FixedDialog);
-  EXPECT_EQ(form_.BackColor(), forms::kWhite);
-  const auto client = forms::test::ClientRect(form_);
-  EXPECT_EQ(client.width, static_cast<int>(3615 / forms::Screen::TwipsPerPixelX()));
-  EXPECT_EQ(client.height, static_cast<int>(4395 / forms::Screen::TwipsPerPixelY()));
-  // Centred as a whole window: the client area is in the middle, give or
-  // take the frame and the caption bar.
-  const int screenW = static_cast<int>(forms::Screen::Width() / forms::Screen::TwipsPerPixelX());
-  const int screenH = static_cast<int>(forms::Screen::Height() / forms::Screen::TwipsPerPixelY());
-  EXPECT_NEAR(client.left + client.width / 2.0, screenW / 2.0, 16.0);
-  EXPECT_NEAR(client.top + client.height / 2.0, screenH / 2.0, 16.0);
-  ASSERT_NE(form_.Icon(), nullptr);
-  EXPECT_EQ(form_.Icon()->Width(), 32);
-  EXPECT_EQ(form_.Icon()->Height(), 32);
-
-  EXPECT_EQ(forms::test::FocusedControl(form_), &form_.CmdClose);
-  const std::vector<forms::Control*> order = {
-      &form_.CmdClose,  &form_.CmdWebsite,  &form_.VScrollYellow, &form_.TextYellow,
-      &form_.TextRed,   &form_.VScrollRed,  &form_.TextRose,      &form_.VScrollRose,
-      &form_.TextWhite, &form_.VScrollWhite};
-  EXPECT_EQ(form_.TabOrder(), order);
-}
-
 TEST_F(Form2Test, Captions) {
   Open();
   EXPECT_EQ(ShownText(form_.LabelYellow), "Yellow Orchids");
@@ -199,31 +173,6 @@ TEST_F(Form2Test, ClosingKeepsTheRestOfTheFile) {
   EXPECT_EQ(Written(), std::vector<std::string>({"3", "4", "9", "9"}));
   EXPECT_EQ(folder_.Key("applic", "appdisplay"), "1");
   EXPECT_EQ(folder_.Key("applic", "appcurrent"), "2");
-}
-
-TEST_F(Form2Test, ArrowsAndTroughMoveOneFlowerAndStopAtTheEnds) {
-  folder_.WriteIni("[flowers]\nyellow=10\nred=0\nrose=9\nwhite=5\n");
-  Open();
-  using forms::test::ClickScrollArrow;
-  using forms::test::ClickScrollTrough;
-  // Up at the top and down at the bottom change nothing.
-  ClickScrollArrow(form_.VScrollYellow, true);
-  ClickScrollArrow(form_.VScrollRed, false);
-  EXPECT_EQ(Shown(), std::vector<std::string>({"10", "0", "9", "5"}));
-  EXPECT_EQ(Positions(), std::vector<int>({0, 10, 1, 5}));
-  // Down takes a flower away, up adds one; the box follows each click.
-  ClickScrollArrow(form_.VScrollYellow, false);
-  ClickScrollArrow(form_.VScrollRed, true);
-  ClickScrollArrow(form_.VScrollRed, true);
-  EXPECT_EQ(Shown(), std::vector<std::string>({"9", "2", "9", "5"}));
-  // The trough steps one position as well.
-  ClickScrollTrough(form_.VScrollRose, false);
-  ClickScrollTrough(form_.VScrollWhite, true);
-  EXPECT_EQ(Shown(), std::vector<std::string>({"9", "2", "8", "6"}));
-  EXPECT_EQ(Positions(), std::vector<int>({1, 8, 2, 4}));
-
-  ASSERT_TRUE(CloseByButton());
-  EXPECT_EQ(Written(), std::vector<std::string>({"9", "2", "8", "6"}));
 }
 
 TEST_F(Form2Test, AReadOnlySettingsFileEndsWithoutAMessage) {

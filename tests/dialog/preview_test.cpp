@@ -109,32 +109,6 @@ TEST_F(PreviewTest, ThePictureLandsUnscaledAtTheWindowsCorner) {
   }
 }
 
-TEST_F(PreviewTest, TheHandleIsCutAfterThreeCharacters) {
-  std::int32_t h = -7;
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p 1234", &h));
-  EXPECT_EQ(h, 1234);
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p:1234", &h));
-  EXPECT_EQ(h, 1234);
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p 12 34", &h));
-  EXPECT_EQ(h, 1234);
-  ASSERT_TRUE(Module1::PreviewHandleOf("  /p 1234", &h));
-  EXPECT_EQ(h, 0);
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p window", &h));
-  EXPECT_EQ(h, 0);
-  // A handle of 32 bits with its sign, as the system passes a window.
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p -2", &h));
-  EXPECT_EQ(h, -2);
-  EXPECT_EQ(win::HwndFromLong(-2), win::HWND_NOTOPMOST());
-}
-
-TEST_F(PreviewTest, TooShortATextEndsWithoutDrawing) {
-  for (const char* text : {"/p", "/P", "/"}) {
-    SCOPED_TRACE(text);
-    ASSERT_TRUE(Preview(text));
-    EXPECT_TRUE(AllWhite(Window(), 0, 0));
-  }
-}
-
 TEST_F(PreviewTest, LeadingBlanksOrAGoneWindowEndNormally) {
   // Two leading blanks read as handle 0, the whole screen: this window,
   // away from the screen's corner, keeps what it had.

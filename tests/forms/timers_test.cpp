@@ -45,22 +45,6 @@ TEST_F(FormsTest, RealTimerWakesAWaitAndFiresThroughIt) {
   t.Unload();
 }
 
-TEST_F(FormsTest, WaitWithNothingToDoBlocksForItsTimeOut) {
-  forms::DoEvents();
-  // A spinning wait returns at once; a blocking one takes about the time-out.
-  // Allow for a stray event or two ending a wait early.
-  std::int64_t longest = 0;
-  for (int i = 0; i < 5 && longest < 80; ++i) {
-    const auto start = Clock::now();
-    forms::WaitForEvents(100);
-    longest = std::max(longest, MsSince(start));
-  }
-  EXPECT_GE(longest, 80);
-  const auto start = Clock::now();
-  forms::WaitForEvents(0);
-  EXPECT_LT(MsSince(start), 500);
-}
-
 TEST_F(FormsTest, ManualClockTimersFireOnlyWhenDue) {
   plat::SetClockMode(plat::ClockMode::Manual);
   plat::SetManualClock(1000, 0);

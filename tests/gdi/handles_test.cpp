@@ -85,13 +85,6 @@ TEST(GdiHandles, PixelsReadBackAsSetAndOutsideIsInvalid) {
   }
 }
 
-TEST(GdiHandles, ABitmapIsInOneDcAtATime) {
-  Surface a(32, 3, 3);
-  win::HDC other = win::CreateCompatibleDC(a.dc());
-  EXPECT_EQ(win::SelectObject(other, a.bmp()), nullptr);
-  EXPECT_TRUE(win::DeleteDC(other));
-}
-
 TEST(GdiHandles, ZeroHandlesFailAndDrawNothing) {
   Surface s(32, 3, 3);
   win::SetPixel(s.dc(), 0, 0, 0x123456);

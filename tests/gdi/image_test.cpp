@@ -25,34 +25,6 @@ plat::Image Pattern(int w, int h, std::uint32_t seed) {
   return img;
 }
 
-TEST(PictureWriting, BmpRoundTripsThroughTheSystemsLoader) {
-  const plat::Image img = Pattern(13, 7, 4);
-  const auto bytes = plat::EncodeBmp24(img);
-  ASSERT_EQ(bytes.size(), 54u + 40u * 7u);
-  plat::Image back;
-  ASSERT_TRUE(plat::DecodeBmp(bytes.data(), bytes.size(), back));
-  EXPECT_EQ(back.px, img.px);
-  const std::string path = testutil::Join(testutil::MakeTempDir("img"), "round.bmp");
-  ASSERT_TRUE(plat::WriteFileBytes(path, bytes));
-  std::vector<std::uint8_t> read;
-  ASSERT_TRUE(plat::ReadFileBytes(path, read));
-  EXPECT_EQ(read, bytes);
-  EXPECT_FALSE(plat::ReadFileBytes(path, read, 100));  // larger than allowed
-  EXPECT_TRUE(read.empty());
-  win::HBITMAP bmp = static_cast<win::HBITMAP>(
-      win::LoadImageA(nullptr, path.c_str(), win::IMAGE_BITMAP, 0, 0, win::LR_LOADFROMFILE));
-  ASSERT_NE(bmp, nullptr);
-  win::HDC dc = win::CreateCompatibleDC(nullptr);
-  win::HGDIOBJ old = win::SelectObject(dc, bmp);
-  plat::Image pixels;
-  ASSERT_TRUE(plat::ReadPixels(dc, 0, 0, 13, 7, pixels));
-  EXPECT_EQ(pixels.px, img.px);
-  win::SelectObject(dc, old);
-  win::DeleteDC(dc);
-  win::DeleteObject(bmp);
-  EXPECT_FALSE(plat::ReadFileBytes(path + ".missing", read));
-}
-
 TEST(PictureWriting, BitmapsFromImagesAndPixelsOfDcs) {
   plat::Image img = Pattern(9, 6, 5);
   img.px[0] |= 0xFF000000u;  // the unused top byte is not a colour

@@ -96,11 +96,4 @@ TEST(Paths, BesideTheProgram) {
             std::string(testutil::OnWindows() ? "C:" : "") + s + "ovinflowers.ini");
 }
 
-TEST(Paths, TheRealProgramFolderHoldsThisProgram) {
-  // The folder as the platform reports it: no trailing separator.
-  const std::string folder = plat::ProgramFolder();
-  ASSERT_GT(folder.size(), 3u);
-  EXPECT_NE(folder.back(), plat::PathSeparator());
-}
-
 }  // namespace

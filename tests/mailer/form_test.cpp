@@ -90,15 +90,6 @@ class MailerTest : public testing::Test {
 
 // ---- layout ------------------------------------------------------------------
 
-TEST_F(MailerTest, KeyboardOrderAndFocusStartInTheFirstFriend) {
-  EXPECT_EQ(forms::test::FocusedControl(form_), &form_.TextFriend1);
-  const std::vector<forms::Control*> expected = {
-      &form_.TextFriend1,   &form_.TextFriend2,   &form_.TextFriend3,     &form_.TextFriend4,
-      &form_.TextFriend5,   &form_.TextFirstName, &form_.TextSubject,     &form_.TextMessage,
-      &form_.TextYourEmail, &form_.CommandSubmit, &form_.CommandNeverShow};
-  EXPECT_EQ(form_.TabOrder(), expected);
-}
-
 TEST_F(MailerTest, TextsShowAsWritten) {
   using forms::test::ShownText;
   const std::string request = ShownText(form_.LabelEmail);

@@ -20,15 +20,6 @@ using mailertest::ParseAddress;
 
 using Friends = std::array<std::string, 5>;
 
-TEST(Request, PlainAddressesGoAsBefore) {
-  // Letters, digits, ".", "-", "_" and "@" pass byte for byte.
-  EXPECT_EQ(
-      BuildRequest("www.tamarel.example", {"ann.b-c_d@mail9.example", "", "zoe@x.example", "", ""},
-                   "Me.Myself_1@home-net.example", "Bob"),
-      "http://www.tamarel.example/emsoftware.php?s=1&te=ann.b-c_d@mail9.example,,"
-      "zoe@x.example,,&fe=Me.Myself_1@home-net.example&n=Bob");
-}
-
 TEST(Request, FriendsListHasFiveItemsAndFourCommas) {
   EXPECT_EQ(FriendsList({"a@b.c", "", "", "", ""}), "a@b.c,,,,");
   EXPECT_EQ(FriendsList({"", "", "", "", ""}), ",,,,");

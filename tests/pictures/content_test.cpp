@@ -103,35 +103,4 @@ TEST(Sheets, TransparentColourIsExactAndNothingElseNearIt) {
   }
 }
 
-TEST(Sheets, LogoAndStripFitTheStage) {
-  SKIP_ON_WINDOWS();
-  const Bitmap logo = Load("data/logo.bmp");
-  EXPECT_GE(logo.w, 120);
-  EXPECT_LE(logo.w, 320);
-  EXPECT_LE(logo.h, 90);
-  // The name is written in light letters: many bright opaque pixels.
-  int light = 0;
-  for (const auto& p : logo.px)
-    if (!(p == pictest::kKey) && p.r > 200 && p.g > 180) ++light;
-  EXPECT_GT(light, logo.w * logo.h / 10);
-  // The strip is drawn onto the clean lawn at every 2-pixel step of its way,
-  // so an opaque pixel would become a line across the screen.
-  const Bitmap blank = Load("data/blank.bmp");
-  for (const auto& p : blank.px) ASSERT_EQ(p, pictest::kKey);
-}
-
-TEST(Mowing, APassAt1920x1080TakesAFewMinutes) {
-  SKIP_ON_WINDOWS();
-  const Bitmap tractor = Load("data/tractor.bmp"), blank = Load("data/blank.bmp");
-  const int tw = tractor.w / 6, th = tractor.h, bw = blank.w, bh = blank.h;
-  // The strip trails the tractor's bottom edge and must lie under it.
-  EXPECT_LE(bh, th);
-  const int rows = 1080 / bh + 1;
-  int k = 0;
-  while (2 * k <= 1920 + 10 + tw + bw) ++k;
-  const double seconds = static_cast<double>(rows) * k / 64.0;
-  EXPECT_GT(seconds, 120);
-  EXPECT_LT(seconds, 300);
-}
-
 }  // namespace
