@@ -116,9 +116,10 @@ wait_exit() {
 # The start of an end-to-end script:  e2e_begin NAME TARGET DIST
 # Copies DIST to a folder of its own ($tmp/dist; the scripts change files in
 # it), sets target, prog and mailer (the two programs there), bad and fail,
-# and for win64 a Wine prefix of the script's own; pids collects what the
-# script starts. Everything is ended and removed at exit; a script may
-# define e2e_cleanup_extra for what else it started.
+# and for win64 a Wine prefix: the run's shared one (TAMAREL_WINE_PREFIX, set
+# by scripts/test) or one of the script's own, made when missing. pids
+# collects what the script starts. Everything is ended and removed at exit;
+# a script may define e2e_cleanup_extra for what else it started.
 e2e_begin() {
   E2E_NAME=$1 target=$2
   local d
@@ -131,8 +132,9 @@ e2e_begin() {
     linux) prog=$tmp/dist/Tamarel mailer=$tmp/dist/Pellmar ;;
     win64)
       prog=$tmp/dist/Tamarel.scr mailer=$tmp/dist/Pellmar.exe
-      export WINEPREFIX=$ROOT/build/wine-e2e-$E2E_NAME
+      export WINEPREFIX=${TAMAREL_WINE_PREFIX:-$ROOT/build/wine-e2e-$E2E_NAME}
       wine_env
+      [ -d "$WINEPREFIX" ] || wine_fresh_prefix
       ;;
     *) echo "unknown target $target" >&2; exit 2 ;;
   esac

@@ -18,7 +18,6 @@ e2e_begin invite "${1:?linux or win64}" "${2:?dist folder}"
 ini=$tmp/dist/ovinflowers.ini
 e2e_cleanup_extra() { for p in $(mailer_pids); do kill "$p" 2>/dev/null; done; }
 start_xvfb 320x240x24 || { echo "invite-$target: no display of our own"; exit 1; }
-if [ "$target" = win64 ] && [ ! -d "$WINEPREFIX" ]; then wine_fresh_prefix; fi
 # Offline runs start with a fresh Wine server inside their namespace, so the
 # system's view of the network is the namespace's.
 OFFLINE=

@@ -27,7 +27,7 @@ case $target in
   linux) prog=Tamarel ;;
   win64)
     prog=Tamarel.scr
-    export WINEPREFIX=$ROOT/build/wine-e2e-show
+    export WINEPREFIX=${TAMAREL_WINE_PREFIX:-$ROOT/build/wine-e2e-show}
     wine_env
     ;;
   *) echo "unknown target $target" >&2; exit 2 ;;

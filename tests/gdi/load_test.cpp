@@ -46,9 +46,7 @@ const Form kForms[] = {
 // clang-format on
 
 std::string CorpusFile(const std::string& name) {
-  std::string dir = testutil::Join(testutil::SourceDir(), "tests/fuzz/corpus");
-  if (testutil::OnWindows() && !dir.empty() && dir[0] == '/') dir = "Z:" + dir;
-  return testutil::Join(dir, name);
+  return testutil::Join(testutil::Join(testutil::SourceDir(), "tests/fuzz/corpus"), name);
 }
 
 std::vector<std::uint8_t> Bytes(const std::string& name) {
