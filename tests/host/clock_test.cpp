@@ -1,5 +1,5 @@
-// The platform clock: the virtual clock's steps, the manual clock, and the
-// tick wait, across the points where the counter passes 2^31 and 2^32.
+// The platform clock: the virtual clock's steps, the real counter's steps,
+// and the tick wait.
 #include <gtest/gtest.h>
 
 #include "platform/forms.h"
@@ -32,18 +32,6 @@ TEST(Clock, VirtualStartsFixedAndMovesInWindowsTicks) {
   // A fresh start is the same start: runs repeat exactly.
   plat::SetClockMode(plat::ClockMode::Virtual);
   EXPECT_EQ(plat::TickCount(), 10000000u);
-}
-
-TEST(Clock, ManualIsWhatTheTestSets) {
-  ClockModeGuard g(plat::ClockMode::Manual);
-  plat::SetManualClock(123456, 3600.25f);
-  EXPECT_EQ(plat::TickCount(), 123456u);
-  EXPECT_EQ(plat::ClockMillis(), 123456);
-  EXPECT_FLOAT_EQ(plat::TimeOfDay(), 3600.25f);
-  EXPECT_EQ(plat::MillisUntilTick(123460), 4);
-  EXPECT_EQ(plat::MillisUntilTick(123000), 0);
-  plat::SetManualClock(0xFFFFFFF0ll, 0);
-  EXPECT_EQ(plat::MillisUntilTick(0x10u), 0x20);  // across the wrap
 }
 
 TEST(Clock, RealTickMovesAndTimeOfDayIsInADay) {
