@@ -19,9 +19,13 @@ snapshot() { (cd "$tmp/dist" && find . -type f -exec md5sum {} + | sort -k2; fin
 before=$(snapshot)
 
 start_xvfb 1024x768x24
-# The letter outside ASCII that the test types gets a key of its own first.
-cc -o "$tmp/xtool" "$here/mailer/xtool.c" -lX11 || { echo "mailer-$target: cannot build xtool"; exit 1; }
-"$tmp/xtool" bind eacute || { echo "mailer-$target: cannot bind a key"; exit 1; }
+# The letter outside ASCII that the test types gets a key of its own first
+# (Qt); Wine reads the keyboard's layout when it starts and takes such a key
+# for none, but follows the key xdotool maps for the moment.
+if [ "$target" = linux ]; then
+  cc -o "$tmp/xtool" "$here/mailer/xtool.c" -lX11 || { echo "mailer-$target: cannot build xtool"; exit 1; }
+  "$tmp/xtool" bind eacute || { echo "mailer-$target: cannot bind a key"; exit 1; }
+fi
 
 # The web server of the maker, on a free local port.
 python3 "$here/mailer/server.py" "$tmp/requests.log" "$tmp/port" 2>"$tmp/server.err" &
