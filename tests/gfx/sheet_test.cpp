@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gdi/gdi_fixture.h"
 #include "platform/errors.h"
 #include "platform/forms.h"
 #include "platform/image.h"
@@ -68,35 +69,17 @@ std::string BmpFile(const Pixels& p) {
 
 // A display-format memory DC holding the pixels, made without the code
 // under test: the canvas that draws land on.
-class Canvas {
+class Canvas : public gditest::Surface {
  public:
-  explicit Canvas(const Pixels& p) : base_(p) {
-    win::HDC screen = win::GetDC(nullptr);
-    dc_ = win::CreateCompatibleDC(screen);
-    bmp_ = win::CreateCompatibleBitmap(screen, p.width, p.height);
-    win::ReleaseDC(nullptr, screen);
-    old_ = win::SelectObject(dc_, bmp_);
-    for (int y = 0; y < p.height; ++y)
-      for (int x = 0; x < p.width; ++x) win::SetPixel(dc_, x, y, p.at(x, y));
-  }
-  ~Canvas() {
-    win::SelectObject(dc_, old_);
-    win::DeleteObject(bmp_);
-    win::DeleteDC(dc_);
-  }
-  win::HDC dc() const { return dc_; }
+  explicit Canvas(const Pixels& p) : Surface(32, p.width, p.height), base_(p) { Fill(p.px); }
   Pixels Read() const {
-    Pixels p(base_.width, base_.height);
-    for (int y = 0; y < p.height; ++y)
-      for (int x = 0; x < p.width; ++x) p.at(x, y) = win::GetPixel(dc_, x, y);
+    Pixels p = base_;
+    p.px = Surface::Read();
     return p;
   }
 
  private:
   Pixels base_;
-  win::HDC dc_;
-  win::HBITMAP bmp_;
-  win::HGDIOBJ old_;
 };
 
 // Where two grids differ first.

@@ -44,16 +44,6 @@ class SetUpTest : public StageTest {
   }
 };
 
-TEST_F(SetUpTest, TheWarningNamesTheMakersSite) {
-  const std::string text = Module1::MissingFilesText();
-  const std::string lead =
-      "One or more files are missing from application. Please download and re-install the "
-      "software from ";
-  ASSERT_GT(text.size(), lead.size());
-  EXPECT_EQ(text.substr(0, lead.size()), lead);
-  EXPECT_EQ(text.substr(lead.size(), 7), "http://");
-}
-
 TEST_F(SetUpTest, BadCountsEndTheShowWithTheWarning) {
   for (const char* bad : {"", "many", "40000", "-40000", "1e9", "0x10"}) {
     SCOPED_TRACE(std::string("red = '") + bad + "'");
