@@ -71,15 +71,13 @@ taskbar_is() { [ "$(taskbar)" = "$1" ]; }
 cursor_is() { [ "$(cursor)" = "$1" ]; }
 gone() { [ -e "$tmp/$NAME.rc" ]; }
 
-# The X window titled $1 (Linux: the stage "Tamarel", the warning box).
-input_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 press() {  # press KEY [TITLE]: the key on the stage or the box
   local w
   # Wine gives the X focus to the window it makes active; focusing its
   # desktop window from outside would take the focus off a message box's
   # button.
   if [ "$target" = linux ]; then
-    w=$(input_window "${2:-Tamarel}")
+    w=$(titled "${2:-Tamarel}" | head -1)
     [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null
   fi
   xdotool key "$1"
@@ -117,7 +115,7 @@ running() {
   if [ "$target" = win64 ]; then
     until_true 30 taskbar_is 0 || { fail "$NAME: the taskbar is not hidden during the show"; return 1; }
   else
-    until_true 30 eval '[ -n "$(input_window Tamarel)" ]' ||
+    until_true 30 eval '[ -n "$(titled Tamarel)" ]' ||
       { fail "$NAME: no stage window"; return 1; }
   fi
   until_true 5 cursor_is blank || { fail "$NAME: the cursor is shown during the show"; return 1; }
@@ -157,7 +155,7 @@ warned() {
       return 1
     fi
   else
-    until_true 20 eval '[ -n "$(input_window "$title")" ]' ||
+    until_true 20 eval '[ -n "$(titled "$title")" ]' ||
       { fail "$NAME: no box titled \"$title\""; return 1; }
   fi
   until_true 2 cursor_is shown || fail "$NAME: the cursor is hidden over the warning"
