@@ -42,11 +42,11 @@ start_xvfb() {
   local n=${XVFB_FIRST:-90} tries
   for tries in $(seq 20); do
     while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-    # XVFB_EXTRA: further options, e.g. -noreset for a script whose programs
-    # come and go (the server resets when its last client leaves, and a
-    # program connecting at that moment fails).
+    # -noreset: the server resets when its last client leaves, and a
+    # program connecting at that moment fails; scripts' programs come and go.
+    # XVFB_EXTRA: further options.
     # shellcheck disable=SC2086
-    Xvfb ":$n" -screen 0 "$size" -ac -nolisten tcp -dpi 96 ${XVFB_EXTRA:-} >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$size" -ac -nolisten tcp -dpi 96 -noreset ${XVFB_EXTRA:-} >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
       [ -e /tmp/.X11-unix/X$n ] && break
@@ -68,6 +68,7 @@ start_xvfb() {
 stop_xvfb() {
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
   XVFB_PID=
+  unset DISPLAY
 }
 
 # Wine: a prefix of the project's own under build/.
@@ -113,12 +114,14 @@ wait_exit() {
   return 1
 }
 
-# The start of an end-to-end script:  e2e_begin NAME TARGET DIST
+# The start of an end-to-end script:  e2e_begin NAME TARGET DIST [own-prefix]
 # Copies DIST to a folder of its own ($tmp/dist; the scripts change files in
 # it), sets target, prog and mailer (the two programs there), bad and fail,
-# and for win64 a Wine prefix of the script's own; pids collects what the
-# script starts. Everything is ended and removed at exit; a script may
-# define e2e_cleanup_extra for what else it started.
+# and for win64 a Wine prefix: the run's shared one (TAMAREL_WINE_PREFIX, set
+# by scripts/test) unless "own-prefix" asks for one of the script's own
+# (made when missing). pids collects what the script starts. Everything is
+# ended and removed at exit; a script may define e2e_cleanup_extra for what
+# else it started.
 e2e_begin() {
   E2E_NAME=$1 target=$2
   local d
@@ -131,8 +134,11 @@ e2e_begin() {
     linux) prog=$tmp/dist/Tamarel mailer=$tmp/dist/Pellmar ;;
     win64)
       prog=$tmp/dist/Tamarel.scr mailer=$tmp/dist/Pellmar.exe
-      export WINEPREFIX=$ROOT/build/wine-e2e-$E2E_NAME
+      WINEPREFIX=${TAMAREL_WINE_PREFIX:-}
+      [ -z "$WINEPREFIX" ] || [ "${4:-}" = own-prefix ] && WINEPREFIX=$ROOT/build/wine-e2e-$E2E_NAME
+      export WINEPREFIX
       wine_env
+      [ -d "$WINEPREFIX" ] || wine_fresh_prefix
       ;;
     *) echo "unknown target $target" >&2; exit 2 ;;
   esac
@@ -145,5 +151,61 @@ e2e_cleanup() {
   for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
   [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
   stop_xvfb
-  rm -rf "$tmp"
+  if [ -n "${E2E_KEEP:-}" ]; then echo "$E2E_NAME-$target: kept $tmp"; else rm -rf "$tmp"; fi
+}
+# The verdict; with E2E_VERBOSE=1 a failing script shows what its programs
+# printed.
+e2e_end() {
+  [ "$bad" = 0 ] || [ -z "${E2E_VERBOSE:-}" ] || { [ -s "$tmp/log" ] && sed 's/^/  | /' "$tmp/log" | tail -n 20; }
+  [ "$bad" = 0 ] && echo "$E2E_NAME-$target: passed"
+  exit "$bad"
+}
+
+# e2e_run PROGRAM ARGS...: PROGRAM (under Wine for win64) in the background,
+# its output in $tmp/log, behind the command in the array E2E_PRE if any
+# (e.g. unshare -n); sets PID.
+e2e_run() {
+  local w=()
+  [ "$target" = win64 ] && w=("$WINE")
+  ${E2E_PRE[@]+"${E2E_PRE[@]}"} ${w[@]+"${w[@]}"} "$@" >>"$tmp/log" 2>&1 &
+  PID=$!
+  pids+=("$PID")
+}
+# e2e_wait SECONDS COMMAND...: polls until COMMAND prints something; sets W
+# to its first line.
+e2e_wait() {
+  local secs=$1
+  shift
+  for _ in $(seq $((secs * 5))); do
+    W=$("$@" | head -1)
+    [ -n "$W" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+# fullscreen_windows WxH: the mapped top-level windows titled "Tamarel" (the
+# stage) of that size. (Wine's desktop has a nameless one of its own.)
+fullscreen_windows() {
+  local w
+  xwininfo -root -children 2>/dev/null | awk -v s=" $1+" '/^ +0x/ && $2 == "\"Tamarel\":" && index($0, s) {print $1}' |
+    while read -r w; do
+      xwininfo -id "$w" 2>/dev/null | grep -q "Map State: IsViewable" && echo "$w"
+    done
+}
+# e2e_browser HANDLER: HANDLER (a script given the address) is the default
+# browser of xdg-open, which Wine's own hand-off calls too.
+e2e_browser() {
+  mkdir -p "$tmp/config" "$tmp/data/applications"
+  printf '[Default Applications]\nx-scheme-handler/http=probe.desktop\nx-scheme-handler/https=probe.desktop\n' \
+    >"$tmp/config/mimeapps.list"
+  printf '[Desktop Entry]\nType=Application\nName=probe\nExec=%s %%u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n' \
+    "$1" >"$tmp/data/applications/probe.desktop"
+  export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data XDG_DATA_DIRS=$tmp/data
+  unset BROWSER XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
+}
+# ini_key SECTION KEY: the value in the settings file ("-" when missing).
+ini_key() {
+  tr -d '\r' <"$tmp/dist/ovinflowers.ini" |
+    awk -v s="[$1]" -v k="$2" '/^\[/ {in_s = ($0 == s)} in_s && $0 ~ "^" k " *=" {sub(/^[^=]*= */, ""); sub(/ *$/, ""); print; f = 1; exit} END {if (!f) print "-"}'
 }

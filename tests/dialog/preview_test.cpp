@@ -94,18 +94,6 @@ class PreviewTest : public testing::Test {
   PreviewWindow window_;
 };
 
-TEST_F(PreviewTest, ThePictureHolderIsThePicturesSize) {
-  PuzzleForm& puzzle = ThePuzzleForm();
-  EXPECT_EQ(puzzle.Picture1.Left(), 0);
-  EXPECT_EQ(puzzle.Picture1.Top(), 0);
-  EXPECT_EQ(puzzle.Picture1.Width(), 2265);
-  EXPECT_EQ(puzzle.Picture1.Height(), 1785);
-  ASSERT_NE(puzzle.Picture1.GetPicture(), nullptr);
-  EXPECT_EQ(puzzle.Picture1.GetPicture()->Width(), 151);
-  EXPECT_EQ(puzzle.Picture1.GetPicture()->Height(), 119);
-  EXPECT_EQ(puzzle.Picture1.BackColor(), forms::kSystemWindow);
-}
-
 TEST_F(PreviewTest, ThePictureLandsUnscaledAtTheWindowsCorner) {
   for (const std::string& text : {"/p " + Handle(), "/p:" + Handle(), "/P " + Handle()}) {
     SCOPED_TRACE(text);
@@ -119,32 +107,6 @@ TEST_F(PreviewTest, ThePictureLandsUnscaledAtTheWindowsCorner) {
     EXPECT_TRUE(AllWhite(shown, 151, 0));
     EXPECT_TRUE(AllWhite(shown, 0, 119));
     EXPECT_FALSE(ThePuzzleForm().IsShown());
-  }
-}
-
-TEST_F(PreviewTest, TheHandleIsCutAfterThreeCharacters) {
-  std::int32_t h = -7;
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p 1234", &h));
-  EXPECT_EQ(h, 1234);
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p:1234", &h));
-  EXPECT_EQ(h, 1234);
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p 12 34", &h));
-  EXPECT_EQ(h, 1234);
-  ASSERT_TRUE(Module1::PreviewHandleOf("  /p 1234", &h));
-  EXPECT_EQ(h, 0);
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p window", &h));
-  EXPECT_EQ(h, 0);
-  // A handle of 32 bits with its sign, as the system passes a window.
-  ASSERT_TRUE(Module1::PreviewHandleOf("/p -2", &h));
-  EXPECT_EQ(h, -2);
-  EXPECT_EQ(win::HwndFromLong(-2), win::HWND_NOTOPMOST());
-}
-
-TEST_F(PreviewTest, TooShortATextEndsWithoutDrawing) {
-  for (const char* text : {"/p", "/P", "/"}) {
-    SCOPED_TRACE(text);
-    ASSERT_TRUE(Preview(text));
-    EXPECT_TRUE(AllWhite(Window(), 0, 0));
   }
 }
 

@@ -2,72 +2,39 @@
 # Whole shows end to end, on a display of our own (640 x 480, 3 flowers of
 # each kind, so that a mowing pass stays short):
 #   - deterministic runs (-virtual-clock -frames N -snapshot F) at frame 1,
-#     frame 200, the last frame before the first mowing pass, the frame that
-#     ends the pass and the one after it: frame 1 and the pass's end show
+#     the last frame before the first mowing pass and the frame that ends
+#     the pass: frame 1 and the pass's end show
 #     exactly the tiled lawn with the logo 5 pixels above the bottom-left
 #     corner (the pass has removed every picture the flowers left), the
-#     others show flowers; no pure-green pixel ever shows;
+#     other shows flowers; no pure-green pixel ever shows;
 #   - win64: the same runs of the Linux build (the dist folder "linux" next
 #     to DIST) give identical pictures;
 #   - a full-screen show (/s) on the real clock: a screenshot shows the lawn
-#     and the logo, and a key ends the show;
+#     and the logo;
 #   - linux: the show as an xscreensaver program (-root), xscreensaver run
 #     by an unprivileged user: a screenshot shows the lawn and the logo.
 #   tests/e2e/show.sh linux|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-target=${1:?linux or win64}
-dist=${2:?dist folder}
-dist=$(cd "$dist" && pwd)
-bad=0
-fail() { echo "show-$target: $*"; bad=1; }
-
+e2e_begin show "${1:?linux or win64}" "${2:?dist folder}"
 W=640 H=480
-case $target in
-  linux) prog=Tamarel ;;
-  win64)
-    prog=Tamarel.scr
-    export WINEPREFIX=$ROOT/build/wine-e2e-show
-    wine_env
-    ;;
-  *) echo "unknown target $target" >&2; exit 2 ;;
-esac
-[ -e "$dist/$prog" ] || { echo "show-$target: $dist/$prog missing"; exit 1; }
-
-T=$(mktemp -d /tmp/tamarel-show.XXXXXX)
-chmod 755 "$T"
-pids=()
 xss_user= xss_pid=
-cleanup() {
+e2e_cleanup_extra() {
   if [ -n "$xss_pid" ]; then
     as_xss_user xscreensaver-command -exit >/dev/null 2>&1
     kill "$xss_pid" 2>/dev/null
   fi
-  for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
-  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
-  stop_xvfb
-  # SHOW_KEEP=1 keeps the pictures for a look.
-  if [ -n "${SHOW_KEEP:-}" ]; then echo "show-$target: pictures in $T"; else rm -rf "$T"; fi
 }
-trap cleanup EXIT
-
-# An installation of our own: the dist folder is never changed.
-install_copy() {  # install_copy FROM TO
-  cp -r "$1" "$2"
-  chmod -R a+rX "$2"
+# An installation that another user (xscreensaver's) may run and write.
+install_copy() {  # install_copy FOLDER
+  chmod -R a+rX "$tmp" "$1"
   printf '[flowers]\nyellow=3\nred=3\nrose=3\nwhite=3\n[applic]\nappdisplay=0\nappcurrent=0\nappalert=10\n' \
-    >"$2/ovinflowers.ini"
-  chmod a+rw "$2/ovinflowers.ini"
+    >"$1/ovinflowers.ini"
+  chmod a+rw "$1/ovinflowers.ini"
 }
-install_copy "$dist" "$T/inst"
-data=$T/inst/ovinsoftware/tamarel
-
+install_copy "$tmp/dist"
+data=$tmp/dist/ovinsoftware/tamarel
 start_xvfb ${W}x${H}x24
-if [ "$target" = win64 ] && [ ! -d "$WINEPREFIX" ]; then
-  "$WINE" wineboot -i >/dev/null 2>&1
-  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  "$WINESERVER" -w 2>/dev/null
-fi
 
 # ---- what the pictures say ----------------------------------------------------------
 
@@ -89,7 +56,7 @@ pass_end=$((frames_before_pass + rows * k))
 # The tiled lawn with the logo 5 pixels above the bottom-left corner.
 convert -size ${W}x${H} "tile:$data/lawn.bmp" \
   \( "$data/logo.bmp" -transparent '#00FF00' \) -geometry +0+$logo_y -composite \
-  PNG24:"$T/lawn_logo.png"
+  PNG24:"$tmp/lawn_logo.png"
 
 # differing A B: the number of pixels in which two pictures differ ("error"
 # when they cannot be compared).
@@ -105,15 +72,15 @@ pure_green() {
 }
 # The logo's opaque pixels are in the picture at its corner place.
 logo_shown() {  # logo_shown PICTURE
-  convert "$1" -crop ${logo_w}x${logo_h}+0+$logo_y +repage PNG24:"$T/corner.png"
-  convert "$T/corner.png" \( "$data/logo.bmp" -transparent '#00FF00' \) -composite \
-    PNG24:"$T/corner_logo.png"
-  [ "$(differing "$T/corner.png" "$T/corner_logo.png")" = 0 ]
+  convert "$1" -crop ${logo_w}x${logo_h}+0+$logo_y +repage PNG24:"$tmp/corner.png"
+  convert "$tmp/corner.png" \( "$data/logo.bmp" -transparent '#00FF00' \) -composite \
+    PNG24:"$tmp/corner_logo.png"
+  [ "$(differing "$tmp/corner.png" "$tmp/corner_logo.png")" = 0 ]
 }
 # Most of the picture is the plain lawn (flowers cover only some of it).
 lawn_shown() {  # lawn_shown PICTURE
   local d
-  d=$(differing "$T/lawn_logo.png" "$1")
+  d=$(differing "$tmp/lawn_logo.png" "$1")
   [[ $d =~ ^[0-9]+$ ]] && [ "$d" -lt $((W * H / 2)) ]
 }
 
@@ -136,13 +103,13 @@ snapshot() {
   [ "$(size_of "$out")" = "$W $H" ] || { fail "$platform: snapshot $n is $(size_of "$out"), not $W x $H"; return 1; }
 }
 
-frames=(1 200 "$frames_before_pass" "$pass_end" $((pass_end + 1)))
+frames=(1 "$frames_before_pass" "$pass_end")
 for n in "${frames[@]}"; do
-  shot=$T/$target-$n.png
-  snapshot "$target" "$T/inst" "$n" "$shot" || continue
+  shot=$tmp/$target-$n.png
+  snapshot "$target" "$tmp/dist" "$n" "$shot" || continue
   g=$(pure_green "$shot")
   [ "$g" = 0 ] || fail "frame $n: $g pure-green pixels on the screen"
-  d=$(differing "$T/lawn_logo.png" "$shot")
+  d=$(differing "$tmp/lawn_logo.png" "$shot")
   case $n in
     1) [ "$d" = 0 ] || fail "frame 1 is not the lawn with the logo 5 pixels above the corner ($d pixels differ)" ;;
     "$pass_end") [ "$d" = 0 ] || fail "the end of the pass (frame $n) leaves $d pixels that are not lawn or logo" ;;
@@ -153,13 +120,14 @@ done
 
 if [ "$target" = win64 ]; then
   # The oracle and our stand-ins: the Linux build must show the same frames.
-  linux_dist=${TAMAREL_LINUX_DIST:-$(dirname "$dist")/linux}
+  linux_dist=${TAMAREL_LINUX_DIST:-$(dirname "$(cd "$2" && pwd)")/linux}
   if [ -x "$linux_dist/Tamarel" ]; then
-    install_copy "$linux_dist" "$T/linux"
+    cp -r "$linux_dist" "$tmp/linux"
+    install_copy "$tmp/linux"
     for n in "${frames[@]}"; do
-      [ -s "$T/win64-$n.png" ] || continue
-      snapshot linux "$T/linux" "$n" "$T/linux-$n.png" || continue
-      d=$(differing "$T/win64-$n.png" "$T/linux-$n.png")
+      [ -s "$tmp/win64-$n.png" ] || continue
+      snapshot linux "$tmp/linux" "$n" "$tmp/linux-$n.png" || continue
+      d=$(differing "$tmp/win64-$n.png" "$tmp/linux-$n.png")
       [ "$d" = 0 ] || fail "frame $n: Linux and Windows differ in $d pixels"
     done
   else
@@ -168,16 +136,6 @@ if [ "$target" = win64 ]; then
 fi
 
 # ---- a full-screen show on the real clock -----------------------------------------
-
-# Mapped top-level windows that cover the whole screen.
-fullscreen_window() {
-  xwininfo -root -children 2>/dev/null | awk '/^ +0x/ {print $1}' | while read -r w; do
-    info=$(xwininfo -id "$w" 2>/dev/null) || continue
-    echo "$info" | grep -q "Map State: IsViewable" || continue
-    [ "$(echo "$info" | awk '/Width:/ {print $2}')" = $W ] || continue
-    [ "$(echo "$info" | awk '/Height:/ {print $2}')" = $H ] && echo "$w"
-  done | head -1
-}
 
 # screenshot_until OUT SECONDS: a screenshot once the logo and the lawn show.
 screenshot_until() {
@@ -190,40 +148,23 @@ screenshot_until() {
   return 1
 }
 
-if [ "$target" = win64 ]; then
-  "$WINE" "$T/inst/Tamarel.scr" /s >/dev/null 2>&1 &
+# (How a show ends is the ending script's.)
+e2e_run "$prog" /s
+if e2e_wait 30 fullscreen_windows ${W}x${H}; then
+  screenshot_until "$tmp/fullscreen.png" 20 || fail "the full-screen show does not show the lawn and the logo"
 else
-  "$T/inst/Tamarel" /s >/dev/null 2>&1 &
-fi
-show=$!
-pids+=("$show")
-win=
-for _ in $(seq 150); do
-  win=$(fullscreen_window)
-  [ -n "$win" ] && break
-  sleep 0.2
-done
-if [ -z "$win" ]; then
   fail "/s opened no full-screen window"
-else
-  screenshot_until "$T/fullscreen.png" 20 || fail "the full-screen show does not show the lawn and the logo"
-  xdotool mousemove --sync $((W / 2)) $((H / 2)) 2>/dev/null
-  xdotool key space
-  ended=
-  for _ in $(seq 100); do
-    kill -0 "$show" 2>/dev/null || { ended=1; break; }
-    sleep 0.2
-  done
-  [ -n "$ended" ] || fail "a key press did not end the full-screen show"
 fi
+kill "$PID" 2>/dev/null
+wait_exit "$PID" 10
 
 # ---- as an xscreensaver program (linux) -------------------------------------------
 
 as_xss_user() {
   if [ -n "$xss_user" ]; then
-    runuser -u "$xss_user" -- env DISPLAY="$DISPLAY" HOME="$T/xhome" XDG_RUNTIME_DIR="$T/xrun" "$@"
+    runuser -u "$xss_user" -- env DISPLAY="$DISPLAY" HOME="$tmp/xhome" XDG_RUNTIME_DIR="$tmp/xrun" "$@"
   else
-    env HOME="$T/xhome" XDG_RUNTIME_DIR="$T/xrun" "$@"
+    env HOME="$tmp/xhome" XDG_RUNTIME_DIR="$tmp/xrun" "$@"
   fi
 }
 
@@ -234,9 +175,9 @@ if [ "$target" = linux ]; then
     id "$xss_user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$xss_user" 2>/dev/null ||
       fail "cannot make the user $xss_user"
   fi
-  mkdir -p "$T/xhome" "$T/xrun"
-  chmod 700 "$T/xrun"
-  cat >"$T/xhome/.xscreensaver" <<EOF
+  mkdir -p "$tmp/xhome" "$tmp/xrun"
+  chmod 700 "$tmp/xrun"
+  cat >"$tmp/xhome/.xscreensaver" <<EOF
 mode: one
 selected: 0
 lock: False
@@ -244,34 +185,20 @@ fade: False
 unfade: False
 splash: False
 timeout: 0:30:00
-programs: $T/inst/Tamarel -root
+programs: $tmp/dist/Tamarel -root
 EOF
-  [ -n "$xss_user" ] && chown -R "$xss_user" "$T/xhome" "$T/xrun"
-  if true; then
-    as_xss_user xscreensaver -no-splash >"$T/xscreensaver.log" 2>&1 &
-    xss_pid=$!
-    active=
-    for _ in $(seq 50); do
-      sleep 0.2
-      as_xss_user xscreensaver-command -activate >/dev/null 2>&1 && { active=1; break; }
-    done
-    if [ -z "$active" ]; then
-      fail "xscreensaver could not be activated: $(tail -3 "$T/xscreensaver.log" | tr '\n' ' ')"
-    else
-      running=
-      for _ in $(seq 50); do
-        pgrep -f "^$T/inst/Tamarel -?-root" >/dev/null && { running=1; break; }
-        sleep 0.2
-      done
-      if [ -z "$running" ]; then
-        fail "xscreensaver did not start the show: $(tail -3 "$T/xscreensaver.log" | tr '\n' ' ')"
-      else
-        screenshot_until "$T/xscreensaver.png" 20 ||
-          fail "the show in xscreensaver's window does not show the lawn and the logo"
-      fi
-    fi
+  [ -n "$xss_user" ] && chown -R "$xss_user" "$tmp/xhome" "$tmp/xrun"
+  as_xss_user xscreensaver -no-splash >"$tmp/xscreensaver.log" 2>&1 &
+  xss_pid=$!
+  for _ in $(seq 50); do
+    sleep 0.2
+    as_xss_user xscreensaver-command -activate >/dev/null 2>&1 && break
+  done
+  if e2e_wait 10 pgrep -f "^$tmp/dist/Tamarel -?-root"; then
+    screenshot_until "$tmp/xscreensaver.png" 20 ||
+      fail "the show in xscreensaver's window does not show the lawn and the logo"
+  else
+    fail "xscreensaver did not start the show: $(tail -3 "$tmp/xscreensaver.log" | tr '\n' ' ')"
   fi
 fi
-
-[ $bad = 0 ] && echo "show-$target: passed"
-exit $bad
+e2e_end

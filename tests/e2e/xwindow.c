@@ -4,9 +4,6 @@
  *                                    client size, writes its handle (decimal)
  *                                    to FILE once it is on the screen, and
  *                                    stays until it is killed
- *   xwindow close ID                 asks window ID to close, as a window
- *                                    manager's close box or Alt+F4 does
- *                                    (X only)
  *   xwindow client TITLE             prints the client area of the window
  *                                    of that title on the screen: X Y WIDTH
  *                                    HEIGHT (Windows only; on X the window
@@ -17,9 +14,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-static int write_handle(const char *file, unsigned long id) {
+static int write_handle(const char* file, unsigned long id) {
   char tmp[4096];
-  FILE *f;
+  FILE* f;
   snprintf(tmp, sizeof tmp, "%s.tmp", file);
   f = fopen(tmp, "w");
   if (!f) return 1;
@@ -39,7 +36,7 @@ static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProcA(h, m, w, l);
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   WNDCLASSA wc;
   RECT r;
   HWND h;
@@ -83,25 +80,11 @@ int main(int argc, char **argv) {
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-int main(int argc, char **argv) {
-  Display *d = XOpenDisplay(NULL);
+int main(int argc, char** argv) {
+  Display* d = XOpenDisplay(NULL);
   if (!d) {
     fprintf(stderr, "xwindow: no display\n");
     return 1;
-  }
-  if (argc == 3 && strcmp(argv[1], "close") == 0) {
-    XEvent e;
-    memset(&e, 0, sizeof e);
-    e.xclient.type = ClientMessage;
-    e.xclient.window = (Window)strtoul(argv[2], NULL, 0);
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
-    XSync(d, False);
-    XCloseDisplay(d);
-    return 0;
   }
   if (argc == 5 && strcmp(argv[1], "show") == 0) {
     const int s = DefaultScreen(d);
@@ -117,7 +100,7 @@ int main(int argc, char **argv) {
     if (write_handle(argv[4], (unsigned long)w) != 0) return 1;
     for (;;) XNextEvent(d, &e);
   }
-  fprintf(stderr, "usage: xwindow show WIDTH HEIGHT FILE | xwindow close ID\n");
+  fprintf(stderr, "usage: xwindow show WIDTH HEIGHT FILE\n");
   return 2;
 }
 #endif

@@ -7,9 +7,7 @@
 
 namespace {
 
-using forms::test::ControlRect;
 using forms::test::FocusedControl;
-using forms::test::PixelRect;
 using formstest::FormsTest;
 using formstest::kVkReturn;
 using formstest::kVkTab;
@@ -65,61 +63,6 @@ class CountDialog : public forms::Form {
     close.Click = [this] { ++closeClicks; };
   }
 };
-
-void ExpectRect(const PixelRect& r, int left, int top, int width, int height) {
-  EXPECT_EQ(r.left, left);
-  EXPECT_EQ(r.top, top);
-  EXPECT_EQ(r.width, width);
-  EXPECT_EQ(r.height, height);
-}
-
-TEST_F(FormsTest, ScreenReportsTwipsAndHonoursAnOverride) {
-  // The test displays run at 96 dots per inch.
-  EXPECT_EQ(forms::Screen::TwipsPerPixelX(), 15.0f);
-  EXPECT_EQ(forms::Screen::TwipsPerPixelY(), 15.0f);
-  EXPECT_GT(forms::Screen::Width(), 0.0f);
-  EXPECT_EQ(static_cast<int>(forms::Screen::Width()) % 15, 0);
-
-  forms::SetScreenSizeOverride(320, 240);
-  EXPECT_EQ(forms::Screen::Width(), 4800.0f);
-  EXPECT_EQ(forms::Screen::Height(), 3600.0f);
-  forms::SetScreenSizeOverride(0, 0);
-}
-
-TEST_F(FormsTest, ControlsSitWhereTheirTwipsSay) {
-  CountDialog d;
-  d.Show();
-  forms::DoEvents();
-  // 3615 x 4395 twips at 15 twips per pixel.
-  const PixelRect client = forms::test::ClientRect(d);
-  EXPECT_EQ(client.width, 241);
-  EXPECT_EQ(client.height, 293);
-  ExpectRect(ControlRect(d.banner), 8, 3, 228, 91);
-  ExpectRect(ControlRect(d.labelA), 48, 106, 97, 17);
-  ExpectRect(ControlRect(d.textA), 160, 100, 25, 27);
-  ExpectRect(ControlRect(d.barA), 184, 100, 17, 25);
-  ExpectRect(ControlRect(d.line), 8, 240, 224, 0);
-  ExpectRect(ControlRect(d.website), 8, 248, 129, 33);
-  ExpectRect(ControlRect(d.close), 152, 248, 81, 33);
-
-  // Moving a loaded control moves the native one.
-  d.barB.Move(300, 450, 255, 1500);
-  ExpectRect(ControlRect(d.barB), 20, 30, 17, 100);
-  d.Unload();
-}
-
-TEST_F(FormsTest, CentredDialogLiesInTheMiddleOfTheScreen) {
-  CountDialog d;
-  d.Show();
-  forms::DoEvents();
-  const PixelRect client = forms::test::ClientRect(d);
-  const int screenW = static_cast<int>(forms::Screen::Width() / forms::Screen::TwipsPerPixelX());
-  const int screenH = static_cast<int>(forms::Screen::Height() / forms::Screen::TwipsPerPixelY());
-  // Centred as a whole window: the frame may shift the client area a little.
-  EXPECT_NEAR(client.left + client.width / 2, screenW / 2, 12);
-  EXPECT_NEAR(client.top + client.height / 2, screenH / 2, 30);
-  d.Unload();
-}
 
 TEST_F(FormsTest, CaptionsShowDoubledAmpersandsAsOne) {
   CountDialog d;

@@ -46,22 +46,6 @@ TEST_F(FormsTest, RealTimerWakesAWaitAndFiresThroughIt) {
   t.Unload();
 }
 
-TEST_F(FormsTest, WaitWithNothingToDoBlocksForItsTimeOut) {
-  forms::DoEvents();
-  // A spinning wait returns at once; a blocking one takes about the time-out.
-  // Allow for a stray event or two ending a wait early.
-  std::int64_t longest = 0;
-  for (int i = 0; i < 5 && longest < 80; ++i) {
-    const auto start = Clock::now();
-    forms::WaitForEvents(100);
-    longest = std::max(longest, MsSince(start));
-  }
-  EXPECT_GE(longest, 80);
-  const auto start = Clock::now();
-  forms::WaitForEvents(0);
-  EXPECT_LT(MsSince(start), 500);
-}
-
 TEST_F(FormsTest, ManualClockTimersFireOnlyWhenDue) {
   plat::SetClockMode(plat::ClockMode::Manual);
   plat::SetManualClock(1000, 0);
@@ -121,23 +105,6 @@ TEST_F(FormsTest, TimerExceptionComesOutOfDoEventsAndTheTimerGoesOn) {
   EXPECT_NO_THROW(forms::DoEvents());
   EXPECT_EQ(t.ticks, 2);
   t.Unload();
-}
-
-TEST_F(FormsTest, MsgBoxGoesToTheTestHookWithTextStyleAndCaption) {
-  std::string text, caption;
-  int style = -1, calls = 0;
-  forms::SetMsgBoxHookForTest([&](const std::string& t, int s, const std::string& c) {
-    text = t, style = s, caption = c, ++calls;
-    return forms::vbOK;
-  });
-  EXPECT_EQ(forms::MsgBox("Friend 1 does not contain a '@' && more", forms::vbOKOnly, "Email"),
-            forms::vbOK);
-  EXPECT_EQ(text, "Friend 1 does not contain a '@' && more");
-  EXPECT_EQ(style, 0);
-  EXPECT_EQ(caption, "Email");
-  forms::MsgBox("warning", forms::vbOKOnly + forms::vbExclamation, "Tamarel Screen Saver");
-  EXPECT_EQ(style, 48);
-  EXPECT_EQ(calls, 2);
 }
 
 }  // namespace

@@ -77,31 +77,4 @@ TEST(CellBlits, MonochromeOntoColourByTheDestinationColours) {
   RunCells({1, 0x000000, 0x123456});
 }
 
-// The two transfers of a sprite's draw, one after the other, twice over the
-// same place (a repeated draw changes nothing).
-TEST(CellBlits, MaskThenSheetTwice) {
-  constexpr int W = 40, H = 6;
-  Surface sheet(32, 3 * W, H), mask(1, 3 * W, H), dst(32, 97, H);
-  ASSERT_TRUE(sheet.ok() && mask.ok() && dst.ok());
-  auto sheetPx = gditest::ColourPattern(3 * W * H, 21);
-  const auto maskPx = gditest::MonoPattern(3 * W * H, 22);
-  for (std::size_t i = 0; i < sheetPx.size(); ++i)
-    if (!maskPx[i]) sheetPx[i] = 0xFFFFFF;  // transparent: white on the sheet
-  sheet.Fill(sheetPx);
-  mask.Fill(maskPx);
-  const auto destPx = gditest::ColourPattern(97 * H, 23);
-  dst.Fill(destPx);
-  for (int k = 0; k < 2; ++k) {
-    ASSERT_TRUE(win::BitBlt(dst.dc(), 51, 0, W, H, mask.dc(), W + 3, 0, win::SRCPAINT));
-    ASSERT_TRUE(win::BitBlt(dst.dc(), 51, 0, W, H, sheet.dc(), W + 3, 0, win::SRCAND));
-  }
-  auto want = destPx;
-  for (int j = 0; j < H; ++j)
-    for (int i = 0; i < W; ++i) {
-      const std::size_t s = static_cast<std::size_t>(j) * 3 * W + W + 3 + i;
-      if (maskPx[s]) want[static_cast<std::size_t>(j) * 97 + 51 + i] = sheetPx[s];
-    }
-  EXPECT_EQ(dst.Read(), want);
-}
-
 }  // namespace

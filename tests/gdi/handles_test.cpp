@@ -66,15 +66,6 @@ TEST(GdiHandles, ANewMemoryDcHoldsOneMonochromePixelInBlackOnWhite) {
   EXPECT_EQ(win::ReleaseDC(win::GetDesktopWindow(), screen), 1);
 }
 
-TEST(GdiHandles, BackgroundAndTextColoursReturnThePreviousOnes) {
-  Surface s(32, 2, 2);
-  EXPECT_EQ(win::SetBkColor(s.dc(), 0x00FF00), 0xFFFFFFu);
-  EXPECT_EQ(win::SetBkColor(s.dc(), 0x123456), 0x00FF00u);
-  EXPECT_EQ(win::GetBkColor(s.dc()), 0x123456u);
-  EXPECT_EQ(win::SetTextColor(s.dc(), 0x0000FF), 0u);
-  EXPECT_EQ(win::GetTextColor(s.dc()), 0x0000FFu);
-}
-
 TEST(GdiHandles, PixelsReadBackAsSetAndOutsideIsInvalid) {
   Surface colour(32, 4, 3), mono(1, 4, 3);
   EXPECT_EQ(win::SetPixel(colour.dc(), 1, 2, 0x00ABCDEF), 0x00ABCDEFu);
@@ -92,43 +83,6 @@ TEST(GdiHandles, PixelsReadBackAsSetAndOutsideIsInvalid) {
     EXPECT_EQ(win::SetPixel(s->dc(), 4, 0, 0), 0u);
     EXPECT_EQ(win::GetPixel(s->dc(), 3, 0), s == &mono ? 0xFFFFFFu : 0u);
   }
-}
-
-TEST(GdiHandles, GetObjectReportsTheRecordsSize) {
-  Surface s(32, 7, 5);
-  EXPECT_EQ(win::GetObjectA(s.bmp(), 0, nullptr), static_cast<int>(sizeof(win::BITMAP)));
-  win::BITMAP bm{};
-  ASSERT_EQ(win::GetObjectA(s.bmp(), sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
-  EXPECT_EQ(bm.bmType, 0);
-  EXPECT_EQ(bm.bmWidthBytes, 28);
-  EXPECT_EQ(bm.bmPlanes, 1);
-}
-
-TEST(GdiHandles, EmptyAndNegativeBitmapSizes) {
-  Surface s(32, 1, 1);
-  // A negative size counts as its magnitude.
-  for (auto wh : {std::pair{-3, 5}, std::pair{4, -2}}) {
-    win::HBITMAP neg = win::CreateCompatibleBitmap(s.dc(), wh.first, wh.second);
-    ASSERT_NE(neg, nullptr);
-    EXPECT_EQ(InfoOf(neg).w, std::abs(wh.first));
-    EXPECT_EQ(InfoOf(neg).h, std::abs(wh.second));
-    EXPECT_TRUE(win::DeleteObject(neg));
-  }
-  // An empty size gives the 1 x 1 monochrome bitmap.
-  win::HBITMAP empty = win::CreateCompatibleBitmap(s.dc(), 0, 5);
-  ASSERT_NE(empty, nullptr);
-  const Info i = InfoOf(empty);
-  EXPECT_EQ(i.w, 1);
-  EXPECT_EQ(i.h, 1);
-  EXPECT_EQ(i.bits, 1);
-  win::DeleteObject(empty);
-}
-
-TEST(GdiHandles, ABitmapIsInOneDcAtATime) {
-  Surface a(32, 3, 3);
-  win::HDC other = win::CreateCompatibleDC(a.dc());
-  EXPECT_EQ(win::SelectObject(other, a.bmp()), nullptr);
-  EXPECT_TRUE(win::DeleteDC(other));
 }
 
 TEST(GdiHandles, ZeroHandlesFailAndDrawNothing) {
@@ -212,18 +166,6 @@ TEST(GdiHandles, SettingAPixelOfAMonochromeBitmapTakesTheNearerOfBlackAndWhite) 
 }
 
 #ifndef _WIN32
-// Values that were never handles find nothing (on Windows any value might
-// happen to be a live handle of the system's).
-TEST(GdiHandles, MadeUpHandlesFindNothing) {
-  for (std::uintptr_t v :
-       {std::uintptr_t{1}, std::uintptr_t{0x10000001}, std::uintptr_t{0x2FFF0005},
-        std::uintptr_t{0xFFFFFFFF}, ~std::uintptr_t{0}}) {
-    win::HDC dc = reinterpret_cast<win::HDC>(v);
-    EXPECT_FALSE(win::BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, win::WHITENESS));
-    EXPECT_EQ(win::GetObjectA(reinterpret_cast<win::HGDIOBJ>(v), 24, nullptr), 0);
-    EXPECT_FALSE(win::DeleteObject(reinterpret_cast<win::HGDIOBJ>(v)));
-  }
-}
 #endif
 
 }  // namespace

@@ -105,49 +105,5 @@ TEST(WindowSurfaces, OnlyWhatIsCopiedToTheWindowReachesIt) {
   EXPECT_EQ(portable::FindOurWindow("TestClass", nullptr), nullptr);
 }
 
-TEST(WindowSurfaces, TheScreenIsThirtyTwoBitsAndAReference) {
-  win::HDC screen = win::GetDC(win::GetDesktopWindow());
-  ASSERT_NE(screen, nullptr);
-  EXPECT_EQ(win::GetDeviceCaps(screen, win::BITSPIXEL), 32);
-  EXPECT_NE(win::GetPixel(screen, 0, 0), win::CLR_INVALID);
-  EXPECT_EQ(win::ReleaseDC(nullptr, screen), 1);
-}
-
-// Another program's X window: a surface of its size, pushed to the window.
-TEST(WindowSurfaces, AnotherProgramsXWindow) {
-  Display* d = XOpenDisplay(nullptr);
-  if (!d) GTEST_SKIP() << "no X display";
-  const Window xid = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 64, 48, 0, 0, 0);
-  XMapWindow(d, xid);
-  XSync(d, False);
-  for (XEvent e; !XCheckTypedWindowEvent(d, xid, MapNotify, &e);) {
-    XSelectInput(d, xid, StructureNotifyMask);
-    XWindowAttributes a{};
-    XGetWindowAttributes(d, xid, &a);
-    if (a.map_state == IsViewable) break;
-  }
-  win::HWND hwnd = reinterpret_cast<win::HWND>(static_cast<std::uintptr_t>(xid));
-  win::HDC dc = win::GetDC(hwnd);
-  ASSERT_NE(dc, nullptr);
-  gditest::Surface buffer(32, 10, 10);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x) win::SetPixel(buffer.dc(), x, y, 0x00FF8040);
-  ASSERT_TRUE(win::BitBlt(dc, 5, 6, 10, 10, buffer.dc(), 0, 0, win::SRCCOPY));
-  EXPECT_EQ(win::GetPixel(dc, 7, 8), 0x00FF8040u);
-  EXPECT_EQ(win::ReleaseDC(hwnd, dc), 1);
-  XSync(d, False);
-  XImage* img = XGetImage(d, xid, 5, 6, 10, 10, AllPlanes, ZPixmap);
-  ASSERT_NE(img, nullptr);
-  EXPECT_EQ(XGetPixel(img, 2, 2) & 0xFFFFFF, 0x4080FFu);
-  XDestroyImage(img);
-
-  // A window that does not exist gives no DC, and the program goes on.
-  XDestroyWindow(d, xid);
-  XSync(d, False);
-  EXPECT_EQ(win::GetDC(hwnd), nullptr);
-  EXPECT_EQ(win::GetDC(reinterpret_cast<win::HWND>(std::uintptr_t{0x1FFFFFF0})), nullptr);
-  XCloseDisplay(d);
-}
-
 }  // namespace
 #endif

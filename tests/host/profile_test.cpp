@@ -290,17 +290,6 @@ TEST(SettingsFileLines, OnlyTheChangedLineChanges) {
   EXPECT_EQ(entries, 1);
 }
 
-TEST(SettingsFileLines, LfFilesAndAMissingLastLineEnd) {
-  const std::string dir = testutil::MakeTempDir("lf");
-  const std::string file = testutil::Join(dir, "lf.ini");
-  ASSERT_TRUE(testutil::WriteText(file, "[flowers]\nyellow=5"));
-  ASSERT_TRUE(win::WritePrivateProfileStringA("flowers", "red", "4", file.c_str()));
-  EXPECT_EQ(testutil::ReadText(file), "[flowers]\nyellow=5\nred=4\n");
-  const std::string fresh = testutil::Join(dir, "new.ini");
-  ASSERT_TRUE(win::WritePrivateProfileStringA("flowers", "yellow", "5", fresh.c_str()));
-  EXPECT_EQ(testutil::ReadText(fresh), "[flowers]\r\nyellow=5\r\n");
-}
-
 TEST(SettingsFileLines, ALineBreakInAValueIsRefused) {
   // It would add lines (and keys) of its own to the file.
   const std::string dir = testutil::MakeTempDir("inject");
@@ -310,17 +299,6 @@ TEST(SettingsFileLines, ALineBreakInAValueIsRefused) {
                                             file.c_str()),
             0);
   EXPECT_EQ(testutil::ReadText(file), "[flowers]\nyellow=5\n");
-}
-
-TEST(SettingsFileLines, ALinkStaysALink) {
-  const std::string dir = testutil::MakeTempDir("link");
-  const std::string target = testutil::Join(dir, "real.ini");
-  const std::string link = testutil::Join(dir, "link.ini");
-  ASSERT_TRUE(testutil::WriteText(target, "[s]\nk=1\n"));
-  std::filesystem::create_symlink(target, link);
-  ASSERT_TRUE(win::WritePrivateProfileStringA("s", "k", "2", link.c_str()));
-  EXPECT_TRUE(std::filesystem::is_symlink(link));
-  EXPECT_EQ(testutil::ReadText(target), "[s]\nk=2\n");
 }
 
 // Writing goes through a new file renamed over the old one, which would

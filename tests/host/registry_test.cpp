@@ -44,18 +44,6 @@ TEST(Registry, TextsAndDoubleWords) {
   EXPECT_EQ(Read("one"), "");
 }
 
-TEST(Registry, OnlyPredefinedRoots) {
-  regsetup::SetText(kTestKey, "one", "1");
-  // An opened key's handle, or any other number, is not a root.
-  EXPECT_EQ(Module1::ReadRegistryString(0x1234, kTestKey, "one"), "");
-  EXPECT_EQ(Module1::ReadRegistryString(0, kTestKey, "one"), "");
-  EXPECT_EQ(Module1::ReadRegistryString(static_cast<std::int32_t>(0x80000007u), kTestKey, "one"),
-            "");
-  EXPECT_EQ(Module1::ReadRegistryString(static_cast<std::int32_t>(0x7FFFFFFF), kTestKey, "one"),
-            "");
-  regsetup::DeleteKey(kTestKey);
-}
-
 // Main reads the wish at start; the password mode returns without a window.
 std::int16_t WishAfterStart() {
   Module1::UsePassword = 99;

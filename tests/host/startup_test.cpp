@@ -70,14 +70,6 @@ TEST(Modes, PreviewEndsTheProgram) {
   plat::SetArgumentsForTest("");
 }
 
-TEST(Platform, TheNtFamilyAndTheVersionRecord) {
-  Module1::DetectPlatform();
-  EXPECT_EQ(Module1::PlatformId, 2);
-  EXPECT_EQ(Module1::VersionInfo.dwOSVersionInfoSize, 148u);
-  EXPECT_NE(Module1::LastApiResult, 0);
-  EXPECT_GE(Module1::VersionInfo.dwMajorVersion, 5u);
-}
-
 struct FolderOverride {
   explicit FolderOverride(const std::string& f) { plat::SetProgramFolderForTest(f); }
   ~FolderOverride() { plat::SetProgramFolderForTest(""); }
@@ -115,13 +107,6 @@ TEST(Paths, TheSettingsFileBesideTheProgramWhileItMayBeWritten) {
   EXPECT_EQ(Module1::IniFilePath(), ini);
   EXPECT_FALSE(
       testutil::FileExists(testutil::Join(plat::UserSettingsFolder("Tamarel"), "ovinflowers.ini")));
-}
-
-TEST(Paths, TheRealProgramFolderHoldsThisProgram) {
-  // The folder as the platform reports it: no trailing separator.
-  const std::string folder = plat::ProgramFolder();
-  ASSERT_GT(folder.size(), 3u);
-  EXPECT_NE(folder.back(), plat::PathSeparator());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Reading the committed pictures for the tests: strict readers of our own
-// for 24-bit .bmp and 32-bit .ico files, and the list of every picture.
+// for 24-bit .bmp files, and the list of every picture.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +23,6 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 // A 24-bit, uncompressed, bottom-up .bmp with a 40-byte header; false (and an
 // explanation in why) for anything else.
 bool ParseBmp24(const std::vector<std::uint8_t>& bytes, Bitmap& out, std::string& why);
-// Every image of a 32-bit .ico file, with alpha; the AND mask must agree with
-// the alpha (set exactly where alpha is 0).
-bool ParseIco32(const std::vector<std::uint8_t>& bytes, std::vector<Bitmap>& out, std::string& why);
 
 constexpr Rgb kKey{0, 255, 0, 255};
 // A colour a viewer could take for the transparent green.

@@ -63,30 +63,4 @@ TEST_F(ClockWrapTest, FramesStayPacedWhereTheCounterPasses2To31And2To32) {
   }
 }
 
-TEST_F(ClockWrapTest, AVirtualClockShowAcrossTheWrap) {
-  // The same as a deterministic show: the tick of the Windows counter,
-  // 15.625 ms a step, from just below 2^31 to beyond it.
-  ScreenSize(160, 120);
-  MakeProgramFolder(2, 2, 2, 2);
-  const std::uint32_t edge = 0x80000000u;
-  stage::RunOptions o;
-  o.frames = 200;
-  Form1& f = NewStage(o);
-  plat::SetVirtualClockStart(edge - 1000, 43200.0f);
-  std::vector<std::uint32_t> ticks;
-  f.SetFrameHookForTest([&](Form1&, std::int64_t) { ticks.push_back(plat::TickCount()); });
-  EXPECT_TRUE(RunShow(f));
-  EXPECT_EQ(f.FramesRun(), 200);
-  EXPECT_TRUE(messages_.empty());
-  ASSERT_EQ(ticks.size(), 201u);
-  // Wrapping differences: before the edge, then past it.
-  EXPECT_GT(static_cast<std::int32_t>(edge - ticks.front()), 0);
-  EXPECT_GT(static_cast<std::int32_t>(ticks.back() - edge), 0);
-  for (std::size_t i = 1; i < ticks.size(); ++i) {
-    const std::uint32_t step = ticks[i] - ticks[i - 1];
-    EXPECT_GE(step, 15u) << "frame " << i;
-    EXPECT_LE(step, 16u) << "frame " << i;
-  }
-}
-
 }  // namespace

@@ -133,25 +133,4 @@ TEST_F(EndingTest, AFailureInAnInputHandlerEndsWithTheWarning) {
   }
 }
 
-TEST_F(EndingTest, AWarningWithARefusedPasswordLeavesAStageThatStillEnds) {
-  // A failure in a frame; the password is refused after the warning: the
-  // loop is over, but the stage is there and the next key asks again.
-  MakeProgramFolder(1, -1, 1, 1);  // a negative count fails as the loop starts
-  Module1::PlatformId = 1;
-  Module1::UsePassword = 1;
-  g_answers = {0, 1};
-  win::SetVerifyScreenSavePwdForTest(NextAnswer);
-  Form1& f = NewStage();
-  EXPECT_FALSE(RunShow(f));
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(g_asked, 1);
-  EXPECT_TRUE(f.IsLoaded());
-  EXPECT_LE(CursorCount(), -1);
-  EXPECT_THROW(f.Form_KeyDown(0x41, 0), plat::ProgramEnded);
-  EXPECT_EQ(g_asked, 2);
-  EXPECT_EQ(messages_.size(), 1u);
-  EXPECT_FALSE(f.IsLoaded());
-  EXPECT_GE(CursorCount(), 0);
-}
-
 }  // namespace

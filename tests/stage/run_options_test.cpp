@@ -55,34 +55,4 @@ TEST(RunOptionsTest, MalformedValuesAreIgnored) {
   EXPECT_EQ(o.hostWindow, 0u);
 }
 
-TEST(RunOptionsTest, HostWindowsInHexOrDecimal) {
-  EXPECT_EQ(ParseRunOptions({"-root"}, "0x400008").hostWindow, 0x400008u);
-  EXPECT_EQ(ParseRunOptions({"--root"}, "4194312").hostWindow, 4194312u);
-  EXPECT_EQ(ParseRunOptions({"--root"}, "0X1a").hostWindow, 0x1Au);
-  EXPECT_EQ(ParseRunOptions({"-root"}, nullptr).hostWindow, 0u);
-  EXPECT_EQ(ParseRunOptions({"-root"}, "").hostWindow, 0u);
-  EXPECT_EQ(ParseRunOptions({"-root"}, "0x").hostWindow, 0u);
-  EXPECT_EQ(ParseRunOptions({"-root"}, "window").hostWindow, 0u);
-  // Without -root the variable means nothing.
-  EXPECT_EQ(ParseRunOptions({"/s"}, "0x400008").hostWindow, 0u);
-
-  EXPECT_EQ(ParseRunOptions({"-window-id", "0x2a00003"}, nullptr).hostWindow, 0x2A00003u);
-  EXPECT_EQ(ParseRunOptions({"--window-id", "77"}, nullptr).hostWindow, 77u);
-  RunOptions o = ParseRunOptions({"--window-id", "0xZZ", "-frames", "3"}, nullptr);
-  EXPECT_EQ(o.hostWindow, 0u);
-  EXPECT_EQ(o.frames, 3);
-  EXPECT_EQ(ParseRunOptions({"-window-id"}, nullptr).hostWindow, 0u);
-  EXPECT_EQ(ParseRunOptions({"-window-id", "0x1ffffffffffffffff"}, nullptr).hostWindow, 0u);
-}
-
-TEST(RunOptionsTest, NoSuchHostWindow) {
-  int w = -1, h = -1;
-  EXPECT_FALSE(plat::HostWindowSize(0, &w, &h));
-  // An id no X server hands out (above 29 bits), and one beyond 32 bits.
-  EXPECT_FALSE(plat::HostWindowSize(0x7FFFFFF0u, &w, &h));
-  EXPECT_FALSE(plat::HostWindowSize(0x100000000ull, &w, &h));
-  EXPECT_EQ(w, -1);
-  EXPECT_EQ(h, -1);
-}
-
 }  // namespace

@@ -44,29 +44,6 @@ class SetUpTest : public StageTest {
   }
 };
 
-TEST_F(SetUpTest, TheWarningNamesTheMakersSite) {
-  const std::string text = Module1::MissingFilesText();
-  const std::string lead =
-      "One or more files are missing from application. Please download and re-install the "
-      "software from ";
-  ASSERT_GT(text.size(), lead.size());
-  EXPECT_EQ(text.substr(0, lead.size()), lead);
-  EXPECT_EQ(text.substr(lead.size(), 7), "http://");
-}
-
-TEST_F(SetUpTest, CountsRoundHalvesToEven) {
-  ASSERT_TRUE(SetUpWith(Counts("3.5", "2.5", " 1 ", "0")));
-  Form1& f = TheForm1();
-  EXPECT_EQ(f.YellowCount(), 4);
-  EXPECT_EQ(f.RedCount(), 2);
-  EXPECT_EQ(f.RoseCount(), 1);
-  EXPECT_EQ(f.WhiteCount(), 0);
-  EXPECT_EQ(f.YellowFlowers().size(), 5u);  // indices 0 to 4
-  EXPECT_EQ(f.RedFlowers().size(), 3u);
-  EXPECT_TRUE(f.WhiteFlowers().empty());
-  EXPECT_EQ(Module1::YellowCount, "3.5");  // the text as the file keeps it
-}
-
 TEST_F(SetUpTest, BadCountsEndTheShowWithTheWarning) {
   for (const char* bad : {"", "many", "40000", "-40000", "1e9", "0x10"}) {
     SCOPED_TRACE(std::string("red = '") + bad + "'");
@@ -104,27 +81,6 @@ TEST_F(SetUpTest, EveryMissingPictureEndsTheShow) {
     SCOPED_TRACE(file);
     EXPECT_FALSE(SetUpWith(Counts("0", "0", "0", "0"), {file}));
   }
-}
-
-TEST_F(SetUpTest, AnUnreadablePictureEndsTheShow) {
-  MakeProgramFolder(1, 1, 1, 1);
-  const std::string data = Module1::DataFolderPath();
-  for (const char* file : {"lawn.bmp", "roses.bmp"}) {
-    SCOPED_TRACE(file);
-    std::vector<std::uint8_t> good;
-    ASSERT_TRUE(plat::ReadFileBytes(data + file, good));
-    // Text where a picture should be (what Windows reads from a cut-off
-    // file is its own affair).
-    const std::string text = "this is not a picture\r\n";
-    ASSERT_TRUE(
-        plat::WriteFileBytes(data + file, std::vector<std::uint8_t>(text.begin(), text.end())));
-    messages_.clear();
-    EXPECT_FALSE(NewStage().SetUpForTest());
-    EXPECT_EQ(messages_.size(), 1u);
-    ASSERT_TRUE(plat::WriteFileBytes(data + file, good));
-  }
-  messages_.clear();
-  EXPECT_TRUE(NewStage().SetUpForTest());
 }
 
 TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
@@ -176,23 +132,6 @@ TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
   EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Stage()->hDC(), 0, 0, 200, 150)),
             "");
   EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Lawn()->hDC(), 0, 0, 200, 150)), "");
-}
-
-TEST_F(SetUpTest, PlantingsFollowTheClock) {
-  // The same clock gives the same garden; another time of day another one.
-  auto places = [&](float timeOfDay) {
-    plat::SetVirtualClockStart(10000000, timeOfDay);
-    stage::ShowRandom() = stage::RandomGenerator();
-    EXPECT_TRUE(NewStage().SetUpForTest());
-    std::vector<std::pair<int, int>> p;
-    for (std::size_t i = 1; i < TheForm1().YellowFlowers().size(); ++i)
-      p.emplace_back(TheForm1().YellowFlowers()[i]->X(), TheForm1().YellowFlowers()[i]->Y());
-    return p;
-  };
-  MakeProgramFolder(5, 0, 0, 0);
-  const auto a = places(43200.0f);
-  EXPECT_EQ(places(43200.0f), a);
-  EXPECT_NE(places(43201.0f), a);
 }
 
 }  // namespace

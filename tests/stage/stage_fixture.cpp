@@ -202,20 +202,6 @@ void StageTest::MakeProgramFolder(int yellow, int red, int rose, int white) {
                      {"white", std::to_string(white)}});
 }
 
-bool StageTest::UseCommittedPictures() {
-  const std::string data = Module1::DataFolderPath();
-  const char* names[] = {"lawn.bmp",  "logo.bmp",        "yellowFlower.bmp", "redFlower.bmp",
-                         "roses.bmp", "whiteFlower.bmp", "tractor.bmp",      "blank.bmp"};
-  for (const char* n : names) {
-    std::vector<std::uint8_t> bytes;
-    const std::string src =
-        testutil::Join(testutil::Join(testutil::SourceDir(), "data"), std::string(n));
-    if (!plat::ReadFileBytes(src, bytes)) return false;
-    if (!plat::WriteFileBytes(data + n, bytes)) return false;
-  }
-  return true;
-}
-
 Form1& StageTest::NewStage(const stage::RunOptions& options) { return NewForm1ForTest(options); }
 
 bool StageTest::RunShow(Form1& form) {

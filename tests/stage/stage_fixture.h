@@ -64,8 +64,6 @@ class StageTest : public testing::Test {
   void MakeProgramFolder(const std::map<std::string, std::string>& counts,
                          const std::vector<std::string>& leaveOut = {});
   void MakeProgramFolder(int yellow, int red, int rose, int white);
-  // Copies the committed pictures of data/ instead of the test pictures.
-  bool UseCommittedPictures();
   // The screen the stage covers, pixels.
   void ScreenSize(int w, int h);
 

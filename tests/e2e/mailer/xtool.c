@@ -1,7 +1,4 @@
 /* What the mailer's end-to-end test needs of the X server beyond xdotool.
- *   xtool close WINDOW_ID
- *     asks a top-level window to close as a window manager's close box
- *     does: the client message WM_PROTOCOLS carrying WM_DELETE_WINDOW.
  *   xtool bind KEYSYM...
  *     gives each keysym (by name, e.g. eacute) a key of its own for the rest
  *     of the server's life, so that typing it does not remap a key while
@@ -10,20 +7,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-static int Close(Display* d, const char* id) {
-  const Window w = (Window)strtoul(id, NULL, 0);
-  XEvent e;
-  memset(&e, 0, sizeof e);
-  e.xclient.type = ClientMessage;
-  e.xclient.window = w;
-  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
-  e.xclient.data.l[1] = CurrentTime;
-  XSendEvent(d, w, False, NoEventMask, &e);
-  return 0;
-}
 
 static int Bind(Display* d, int count, char** names) {
   int min, max, per;
@@ -58,8 +41,8 @@ static int Bind(Display* d, int count, char** names) {
 }
 
 int main(int argc, char** argv) {
-  if (argc < 3 || (strcmp(argv[1], "close") != 0 && strcmp(argv[1], "bind") != 0)) {
-    fprintf(stderr, "usage: xtool close WINDOW_ID | xtool bind KEYSYM...\n");
+  if (argc < 3 || strcmp(argv[1], "bind") != 0) {
+    fprintf(stderr, "usage: xtool bind KEYSYM...\n");
     return 2;
   }
   Display* d = XOpenDisplay(NULL);
@@ -67,7 +50,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "xtool: cannot open the display\n");
     return 1;
   }
-  const int rc = strcmp(argv[1], "close") == 0 ? Close(d, argv[2]) : Bind(d, argc - 2, argv + 2);
+  const int rc = Bind(d, argc - 2, argv + 2);
   XSync(d, False);
   XCloseDisplay(d);
   return rc;
