@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "platform/rules.h"
 #include "platform/winapi.h"
 #include "process_internal.h"
 #include "seams.h"
@@ -107,8 +108,7 @@ std::string UserSettingsFolder(const std::string& name) {
   folder += name;
 #else
   // XDG's folders are named in lower case.
-  for (const char c : name)
-    folder.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  folder += LowerAscii(name);
 #endif
   win::CreateDirectoryA(folder.c_str(), nullptr);
   return folder;

@@ -119,6 +119,14 @@ std::string UpperAscii(std::string_view text) {
   return s;
 }
 
+std::string LowerAscii(std::string_view text) {
+  std::string s(text);
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
 std::string NumberText(double v) {
   if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) {
     char buf[32];

@@ -35,8 +35,9 @@ double LeadingNumber(std::string_view text);
 std::string Trim(std::string_view text);
 bool IsBlank(std::string_view text);
 
-// Upper case for ASCII letters.
+// Upper and lower case for ASCII letters.
 std::string UpperAscii(std::string_view text);
+std::string LowerAscii(std::string_view text);
 
 // A number as plain decimal text: no leading blank, no decimal point for a
 // whole number.

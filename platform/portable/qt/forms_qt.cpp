@@ -27,6 +27,7 @@
 #include <cstdlib>
 
 #include "platform/process.h"
+#include "platform/rules.h"
 #include "process_internal.h"
 #include "x11/present.h"
 #include "x11/x11.h"
@@ -445,9 +446,7 @@ void Init() {
     }
     static int argc = 1;
     // The toolkit names the windows' class after the program.
-    static std::string name = plat::ProgramName();
-    for (char& c : name)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    static std::string name = plat::LowerAscii(plat::ProgramName());
     static char* argv[] = {name.data(), nullptr};
     g_app = new QApplication(argc, argv);
     // The program ends through plat::EndProgram, never when a window closes.

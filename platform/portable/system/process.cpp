@@ -17,6 +17,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/rules.h"
 #include "process_internal.h"
 
 extern char** environ;
@@ -64,11 +65,8 @@ bool ClaimInstance() {
   const std::size_t colon = display.rfind(':');
   const std::size_t dot = display.rfind('.');
   if (colon != std::string::npos && dot != std::string::npos && dot > colon) display.resize(dot);
-  std::string program = ProgramName();
-  for (char& c : program)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  const std::string name =
-      program + "-instance-" + std::to_string(::getuid()) + "-" + display + "-" + base;
+  const std::string name = LowerAscii(ProgramName()) + "-instance-" + std::to_string(::getuid()) +
+                           "-" + display + "-" + base;
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   sockaddr_un addr{};
