@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installed as people install it, run by an ordinary user (root may write
 # everywhere), on a small display of our own:
-#   - where the settings live: a read-only folder with a read-only file
+#   - linux: where the settings live: a read-only folder with a read-only file
 #     gives the user's own copy (counts and invitation keys carried over, the
 #     folder's file untouched); the dialog's counts reach the next show (its
 #     picture is that of a show with those counts) and the invitation's
@@ -131,13 +131,9 @@ place() {
   [ "$(id -u)" = 0 ] && chown -R "$user" "$tmp/$1"
 }
 
-# The picture of a show with 0 0 9 0 flowers, from a folder of the user's own.
-place ref
-printf '[flowers]\r\nyellow=0\r\nred=0\r\nrose=9\r\nwhite=0\r\n' >"$tmp/ref/ovinflowers.ini"
-show "$tmp/ref" "$shots/ref.png"
-
-# settings_case NAME FILE: the dialog, then two shows, in $tmp/NAME; FILE is
-# where the settings must be kept.
+# A read-only folder and file (linux; under Wine the installed program's run
+# below is that case): the dialog, then two shows; FILE is where the
+# settings must be kept.
 settings_case() {
   local f=$tmp/$1 file=$2
   dialog "$f" || return
@@ -154,12 +150,17 @@ settings_case() {
   done
 }
 
-# A read-only folder and file: the user's own copy.
-place locked
-chmod -R a-w "$tmp/locked"
-settings_case locked "$own"
-[ "$(printf "$installed")" = "$(cat "$tmp/locked/ovinflowers.ini")" ] ||
-  fail "locked: the program folder's file changed"
+if [ "$target" = linux ]; then
+  # The picture of a show with 0 0 9 0 flowers, from a folder of the user's own.
+  place ref
+  printf '[flowers]\r\nyellow=0\r\nred=0\r\nrose=9\r\nwhite=0\r\n' >"$tmp/ref/ovinflowers.ini"
+  show "$tmp/ref" "$shots/ref.png"
+  place locked
+  chmod -R a-w "$tmp/locked"
+  settings_case locked "$own"
+  [ "$(printf "$installed")" = "$(cat "$tmp/locked/ovinflowers.ini")" ] ||
+    fail "locked: the program folder's file changed"
+fi
 
 # ---- the installer (win64) ---------------------------------------------------------
 
