@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 #include <cstdlib>
