@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "platform/process.h"
 #include "platform/testing.h"
 #include "saver/host/module1.h"
+#include "support/test_util.h"
 
 namespace {
 
@@ -69,19 +69,9 @@ class Form2Test : public testing::Test {
     for (const char* k : kKeys) v.push_back(folder_.Key("flowers", k));
     return v;
   }
-  // Runs a way of closing; true when it ended the program with status 0.
-  template <typename F>
-  static bool Ends(F close) {
-    try {
-      close();
-    } catch (const plat::ProgramEnded& e) {
-      EXPECT_EQ(e.code, 0);
-      return true;
-    }
-    return false;
-  }
+  // True when closing ended the program with status 0.
   bool CloseByButton() {
-    return Ends([this] { forms::test::ClickButton(form_.CmdClose); });
+    return testutil::EndsProgram([this] { forms::test::ClickButton(form_.CmdClose); });
   }
 
   dialogtest::ProgramFolder folder_{"form2"};
@@ -120,13 +110,16 @@ TEST_P(Form2OpenTest, BoxesShowTheStoredCountsAndClosingWritesThemBack) {
   for (std::string* s : Counts()) counts.push_back(*s);
   EXPECT_EQ(counts, c.shown);
   EXPECT_TRUE(messages_.empty());
+  // Closing writes the counts and nothing else.
+  EXPECT_EQ(folder_.Key("applic", "appdisplay"),
+            c.ini.find("appdisplay=1") == std::string::npos ? "<missing>" : "1");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     StoredCounts, Form2OpenTest,
     testing::Values(
-        OpenCase{"whole numbers, the ends and the designed position",
-                 "[flowers]\nyellow=3\nred=0\nrose=10\nwhite=9\n",
+        OpenCase{"whole numbers, the ends and the designed position; other sections kept",
+                 "[applic]\nappdisplay=1\n[flowers]\nyellow=3\nred=0\nrose=10\nwhite=9\n",
                  {"3", "0", "10", "9"},
                  {7, 10, 0, 1},
                  {"3", "0", "10", "9"}},
@@ -152,31 +145,5 @@ INSTANTIATE_TEST_SUITE_P(
                  {1, 1, 1, 1},
                  {"9", "9", "9", "9"}}),
     [](const testing::TestParamInfo<OpenCase>& info) { return std::to_string(info.index); });
-
-TEST_F(Form2Test, ClosingKeepsTheRestOfTheFile) {
-  folder_.WriteIni("[applic]\nappdisplay=1\nappcurrent=2\n\n[flowers]\nyellow=3\nred=4\n");
-  Open();
-  ASSERT_TRUE(CloseByButton());
-  EXPECT_EQ(Written(), std::vector<std::string>({"3", "4", "9", "9"}));
-  EXPECT_EQ(folder_.Key("applic", "appdisplay"), "1");
-  EXPECT_EQ(folder_.Key("applic", "appcurrent"), "2");
-}
-
-TEST_F(Form2Test, AReadOnlySettingsFileEndsWithoutAMessage) {
-  // Whether the write is refused depends on who runs the test (an
-  // administrator may write anyway); either way closing says nothing and
-  // ends.
-  folder_.WriteIni("[flowers]\nyellow=3\nred=4\nrose=5\nwhite=6\n");
-  namespace fs = std::filesystem;
-  fs::permissions(folder_.Ini(),
-                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  Open();
-  forms::test::ClickScrollArrow(form_.VScrollYellow, true);
-  EXPECT_EQ(ShownText(form_.TextYellow), "4");
-  EXPECT_TRUE(CloseByButton());
-  EXPECT_TRUE(messages_.empty());
-  fs::permissions(folder_.Ini(), fs::perms::owner_write, fs::perm_options::add);
-}
 
 }  // namespace

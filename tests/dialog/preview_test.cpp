@@ -4,7 +4,9 @@
 // then the end of the program.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/forms.h"
 #include "platform/image.h"
@@ -13,6 +15,7 @@
 #include "saver/host/module1.h"
 #include "saver/host/puzzle_form.h"
 #include "saver/resources/resources.h"
+#include "support/test_util.h"
 
 namespace {
 
@@ -55,66 +58,34 @@ class PreviewTest : public testing::Test {
   // program with status 0.
   static bool Preview(const std::string& argumentText) {
     plat::SetArgumentsForTest(argumentText);
-    try {
-      Module1::ShowPreview();
-    } catch (const plat::ProgramEnded& e) {
-      EXPECT_EQ(e.code, 0);
-      return true;
-    }
-    return false;
+    return testutil::EndsProgram(Module1::ShowPreview);
   }
 
-  plat::Image Window() {
-    plat::Image img;
-    EXPECT_TRUE(plat::ReadPixels(window_.hDC(), 0, 0, kWindowW, kWindowH, img));
-    return img;
-  }
-
-  // The first pixel of the picture's place that does not show the picture.
-  static std::string PictureDifference(const plat::Image& shown) {
+  plat::Image Window() { return testutil::Read(window_.hDC(), 0, 0, kWindowW, kWindowH); }
+  // The white window, with the preview picture unscaled at its corner or not.
+  static plat::Image Expected(bool withPicture) {
+    plat::Image img{kWindowW, kWindowH, std::vector<std::uint32_t>(kWindowW * kWindowH, 0xFFFFFF)};
     const forms::Picture& pic = saver_res::Preview();
-    for (int y = 0; y < pic.Height(); ++y)
-      for (int x = 0; x < pic.Width(); ++x)
-        if ((shown.at(x, y) & 0xFFFFFF) != (pic.At(x, y) & 0xFFFFFF)) {
-          char text[96];
-          std::snprintf(text, sizeof text, "(%d, %d) is %06X, the picture has %06X", x, y,
-                        shown.at(x, y) & 0xFFFFFFu, pic.At(x, y) & 0xFFFFFFu);
-          return text;
-        }
-    return "";
-  }
-
-  static bool AllWhite(const plat::Image& img, int left, int top) {
-    for (int y = top; y < img.height; ++y)
-      for (int x = left; x < img.width; ++x)
-        if ((img.at(x, y) & 0xFFFFFF) != 0xFFFFFF) return false;
-    return true;
+    for (int y = 0; withPicture && y < pic.Height(); ++y)
+      for (int x = 0; x < pic.Width(); ++x) img.at(x, y) = pic.At(x, y) & 0xFFFFFF;
+    return img;
   }
 
   PreviewWindow window_;
 };
 
+// The argument's forms are the start-up tests' table; here what is drawn.
 TEST_F(PreviewTest, ThePictureLandsUnscaledAtTheWindowsCorner) {
-  for (const std::string& text : {"/p " + Handle(), "/p:" + Handle(), "/P " + Handle()}) {
-    SCOPED_TRACE(text);
-    win::BitBlt(window_.hDC(), 0, 0, kWindowW, kWindowH, nullptr, 0, 0, win::WHITENESS);
-    ASSERT_TRUE(Preview(text));
-    const plat::Image shown = Window();
-    ASSERT_EQ(shown.width, kWindowW);
-    EXPECT_EQ(PictureDifference(shown), "");
-    // Unscaled and nowhere else: beyond the picture holder, whose pixels
-    // end with the picture, the window keeps what it had.
-    EXPECT_TRUE(AllWhite(shown, 151, 0));
-    EXPECT_TRUE(AllWhite(shown, 0, 119));
-    EXPECT_FALSE(ThePuzzleForm().IsShown());
-  }
+  ASSERT_TRUE(Preview("/p " + Handle()));
+  EXPECT_EQ(testutil::FirstDifference(Expected(true), Window()), "");
+  EXPECT_FALSE(ThePuzzleForm().IsShown());
 }
 
 TEST_F(PreviewTest, LeadingBlanksOrAGoneWindowEndNormally) {
   // Two leading blanks read as handle 0, the whole screen: this window,
   // away from the screen's corner, keeps what it had.
   ASSERT_TRUE(Preview("  /p " + Handle()));
-  EXPECT_TRUE(AllWhite(Window(), 0, 0));
+  EXPECT_EQ(testutil::FirstDifference(Expected(false), Window()), "");
 
   PreviewWindow gone;
   gone.Show();
@@ -123,7 +94,7 @@ TEST_F(PreviewTest, LeadingBlanksOrAGoneWindowEndNormally) {
   gone.Unload();
   forms::DoEvents();
   ASSERT_TRUE(Preview("/p " + handle));
-  EXPECT_TRUE(AllWhite(Window(), 0, 0));
+  EXPECT_EQ(testutil::FirstDifference(Expected(false), Window()), "");
 }
 
 }  // namespace

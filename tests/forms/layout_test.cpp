@@ -32,13 +32,10 @@ class CountDialog : public forms::Form {
   CountDialog() {
     SetCaption("Count Dialog");
     SetBorderStyle(forms::BorderStyle::FixedDialog);
-    SetBackColor(forms::kWhite);
-    SetStartUpPosition(forms::StartUpPosition::CenterScreen);
     SetClientSize(3615, 4395);
     banner.Move(120, 50, 3420, 1365);
     labelA.Move(720, 1590, 1455, 255);
     labelA.SetCaption("Yellow && Red");
-    labelA.SetBackColor(forms::kWhite);
     labelA.SetTabIndex(10);
     textA.Move(2400, 1500, 375, 405);
     textA.SetTabIndex(3);

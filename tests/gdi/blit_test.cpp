@@ -16,6 +16,8 @@
 
 namespace {
 
+using gditest::ApplyRop;
+using gditest::Pattern;
 using gditest::Surface;
 
 constexpr int kSrcW = 13, kSrcH = 11;
@@ -56,18 +58,6 @@ const Rop kRops[] = {
 bool UsesSource(win::DWORD rop) {
   const unsigned r = (rop >> 16) & 0xFF;
   return ((r >> 2) & 0x33) != (r & 0x33);
-}
-
-// The operation's truth table applied bit by bit (P = 0xF0, S = 0xCC,
-// D = 0xAA), to 24-bit colours; monochrome pixels are 0 or 0xFFFFFF.
-win::COLORREF ApplyRop(win::DWORD rop, win::COLORREF s, win::COLORREF d) {
-  const unsigned r = (rop >> 16) & 0xFF;
-  win::COLORREF out = 0;
-  for (int b = 0; b < 24; ++b) {
-    const unsigned sb = (s >> b) & 1, db = (d >> b) & 1;
-    out |= static_cast<win::COLORREF>((r >> ((sb << 1) | db)) & 1) << b;
-  }
-  return out;
 }
 
 struct Colours {
@@ -127,10 +117,8 @@ void RunPair(int sbpp, int dbpp, const Colours& c, std::uint32_t seed) {
   for (const Rop& rop : kRops) {
     for (const Geometry& g : kGeometries) {
       ++cases;
-      const auto srcPx = sbpp == 1 ? gditest::MonoPattern(kSrcW * kSrcH, seed)
-                                   : gditest::ColourPattern(kSrcW * kSrcH, seed);
-      const auto dstPx = dbpp == 1 ? gditest::MonoPattern(kDstW * kDstH, seed + 1)
-                                   : gditest::ColourPattern(kDstW * kDstH, seed + 1);
+      const auto srcPx = Pattern(sbpp, kSrcW * kSrcH, seed);
+      const auto dstPx = Pattern(dbpp, kDstW * kDstH, seed + 1);
       ++seed;
       src.Fill(srcPx);
       dst.Fill(dstPx);
@@ -189,8 +177,7 @@ TEST(BlitCases, OverlappingSourceAndDestination) {
         // (colour ones it gets right); ours reads the source first, as
         // Windows does.
         if (testutil::OnWindows() && bpp == 1 && g.x > g.sx) continue;
-        const auto px = bpp == 1 ? gditest::MonoPattern(kDstW * kDstH, seed++)
-                                 : gditest::ColourPattern(kDstW * kDstH, seed++);
+        const auto px = Pattern(bpp, kDstW * kDstH, seed++);
         s.Fill(px);
         const auto want = Model(px, kDstW, kDstH, bpp, px, kDstW, kDstH, bpp, g, rop.code, {});
         ASSERT_TRUE(win::BitBlt(s.dc(), g.x, g.y, g.w, g.h, s.dc(), g.sx, g.sy, rop.code));
@@ -208,10 +195,8 @@ TEST(BlitCases, WideRowsAtEveryBitPhase) {
       Surface src(sbpp, W, H), dst(dbpp, W, H);
       ASSERT_TRUE(src.ok() && dst.ok());
       for (int phase = 0; phase < 9; ++phase) {
-        const auto sp = sbpp == 1 ? gditest::MonoPattern(W * H, 40u + phase)
-                                  : gditest::ColourPattern(W * H, 40u + phase);
-        const auto dp = dbpp == 1 ? gditest::MonoPattern(W * H, 80u + phase)
-                                  : gditest::ColourPattern(W * H, 80u + phase);
+        const auto sp = Pattern(sbpp, W * H, 40u + phase);
+        const auto dp = Pattern(dbpp, W * H, 80u + phase);
         src.Fill(sp);
         dst.Fill(dp);
         const Geometry g{phase, 0, W - 2 * phase - 1, H, 2 * phase + 1 - phase % 3, 0};

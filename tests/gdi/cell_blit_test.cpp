@@ -16,16 +16,6 @@ using gditest::Surface;
 
 constexpr int kSrcW = 75, kDstW = 83, kH = 3;
 
-win::COLORREF ApplyRop(win::DWORD rop, win::COLORREF s, win::COLORREF d) {
-  const unsigned r = (rop >> 16) & 0xFF;
-  win::COLORREF out = 0;
-  for (int b = 0; b < 24; ++b) {
-    const unsigned sb = (s >> b) & 1, db = (d >> b) & 1;
-    out |= static_cast<win::COLORREF>((r >> ((sb << 1) | db)) & 1) << b;
-  }
-  return out;
-}
-
 struct Case {
   int sbpp;
   win::COLORREF bk, text;  // the destination's
@@ -36,8 +26,7 @@ void RunCells(const Case& c) {
   ASSERT_TRUE(src.ok() && dst.ok() && pristine.ok());
   win::SetBkColor(dst.dc(), c.bk);
   win::SetTextColor(dst.dc(), c.text);
-  const auto sp =
-      c.sbpp == 1 ? gditest::MonoPattern(kSrcW * kH, 11) : gditest::ColourPattern(kSrcW * kH, 12);
+  const auto sp = gditest::Pattern(c.sbpp, kSrcW * kH, c.sbpp == 1 ? 11 : 12);
   const auto dp = gditest::ColourPattern(kDstW * kH, 13);
   src.Fill(sp);
   pristine.Fill(dp);
@@ -59,7 +48,7 @@ void RunCells(const Case& c) {
             win::COLORREF s = sp[static_cast<std::size_t>(j) * kSrcW + sx + i];
             if (c.sbpp == 1) s = s ? c.bk : c.text;
             win::COLORREF& d = want[static_cast<std::size_t>(j) * kDstW + x + i];
-            d = ApplyRop(rop, s, d);
+            d = gditest::ApplyRop(rop, s, d);
           }
         if (dst.Read() != want && ++failures <= 10)
           ADD_FAILURE() << c.sbpp << "->32 rop " << std::hex << rop << std::dec << " width " << w

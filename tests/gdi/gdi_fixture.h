@@ -7,8 +7,27 @@
 #include <vector>
 
 #include "platform/winapi.h"
+#ifndef _WIN32
+#include "platform/portable/gdi/surface.h"
+#endif
 
 namespace gditest {
+
+#ifndef _WIN32
+// The forms side's end of one of our windows: it is told what was drawn.
+class Sink : public portable::WindowSink {
+ public:
+  struct R {
+    int x, y, w, h;
+  };
+  std::vector<R> drawn;
+  void SurfaceDrawn(int x, int y, int w, int h) override { drawn.push_back({x, y, w, h}); }
+  void SetShown(bool) override {}
+  void SetTopmost(bool) override {}
+  bool IsShown() const override { return true; }
+  unsigned long NativeWindow() const override { return 0; }
+};
+#endif
 
 // A w x h bitmap of 1 or 32 bits per pixel selected into a memory DC.
 class Surface {
@@ -77,6 +96,22 @@ inline std::vector<win::COLORREF> MonoPattern(int n, std::uint32_t seed) {
   std::vector<win::COLORREF> px(static_cast<std::size_t>(n));
   for (auto& c : px) c = (NextRand(seed) & 4) ? 0xFFFFFF : 0;
   return px;
+}
+
+inline std::vector<win::COLORREF> Pattern(int bpp, int n, std::uint32_t seed) {
+  return bpp == 1 ? MonoPattern(n, seed) : ColourPattern(n, seed);
+}
+
+// A raster operation's truth table applied bit by bit (S = 0xCC, D = 0xAA),
+// to 24-bit colours; monochrome pixels are 0 or 0xFFFFFF.
+inline win::COLORREF ApplyRop(win::DWORD rop, win::COLORREF s, win::COLORREF d) {
+  const unsigned r = (rop >> 16) & 0xFF;
+  win::COLORREF out = 0;
+  for (int b = 0; b < 24; ++b) {
+    const unsigned sb = (s >> b) & 1, db = (d >> b) & 1;
+    out |= static_cast<win::COLORREF>((r >> ((sb << 1) | db)) & 1) << b;
+  }
+  return out;
 }
 
 }  // namespace gditest

@@ -165,7 +165,4 @@ TEST(GdiHandles, SettingAPixelOfAMonochromeBitmapTakesTheNearerOfBlackAndWhite) 
   }
 }
 
-#ifndef _WIN32
-#endif
-
 }  // namespace

@@ -17,16 +17,8 @@
 
 namespace {
 
-plat::Image Pattern(int w, int h, std::uint32_t seed) {
-  plat::Image img;
-  img.width = w;
-  img.height = h;
-  for (int i = 0; i < w * h; ++i) img.px.push_back(gditest::NextRand(seed) & 0xFFFFFF);
-  return img;
-}
-
 TEST(PictureWriting, BitmapsFromImagesAndPixelsOfDcs) {
-  plat::Image img = Pattern(9, 6, 5);
+  plat::Image img = testutil::Pattern(9, 6, 5);
   img.px[0] |= 0xFF000000u;  // the unused top byte is not a colour
   win::HBITMAP bmp = plat::CreateBitmapFromImage(img);
   ASSERT_NE(bmp, nullptr);

@@ -23,14 +23,7 @@ namespace {
 
 using gditest::Surface;
 
-class Sink : public portable::WindowSink {
- public:
-  void SurfaceDrawn(int, int, int, int) override {}
-  void SetShown(bool) override {}
-  void SetTopmost(bool) override {}
-  bool IsShown() const override { return true; }
-  unsigned long NativeWindow() const override { return 0; }
-};
+using gditest::Sink;
 
 // Wider and taller than the 64-pixel tiles whose stamps are looked at first,
 // with transfers across their edges.

@@ -19,19 +19,7 @@
 
 namespace {
 
-// The forms side's end of a window: it is told what was drawn.
-class Sink : public portable::WindowSink {
- public:
-  struct R {
-    int x, y, w, h;
-  };
-  std::vector<R> drawn;
-  void SurfaceDrawn(int x, int y, int w, int h) override { drawn.push_back({x, y, w, h}); }
-  void SetShown(bool) override {}
-  void SetTopmost(bool) override {}
-  bool IsShown() const override { return true; }
-  unsigned long NativeWindow() const override { return 0; }
-};
+using gditest::Sink;
 
 std::uint32_t SurfaceAt(win::HWND hwnd, int x, int y) {
   int w = 0, h = 0, stride = 0;

@@ -18,52 +18,20 @@
 
 namespace {
 
-// Pixels as GDI reports them: 0x00BBGGRR, rows top to bottom.
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<win::COLORREF> px;
-  Pixels(int w, int h) : width(w), height(h), px(std::size_t(w) * h) {}
-  win::COLORREF& at(int x, int y) { return px[std::size_t(y) * width + x]; }
-  win::COLORREF at(int x, int y) const { return px[std::size_t(y) * width + x]; }
-  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
-  bool operator==(const Pixels&) const = default;
-};
+using testutil::FirstDifference;
+using testutil::Pattern;
 
-constexpr win::COLORREF kWhite = 0x00FFFFFF;
-constexpr win::COLORREF kGreen = 0x0000FF00;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kGreen = 0x00FF00;
 
-std::uint32_t Swap(win::COLORREF c) {
-  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
-
-// A deterministic mix of colours that are never pure white or pure green.
-Pixels Pattern(int width, int height, unsigned seed) {
-  Pixels p(width, height);
-  std::uint32_t s = seed * 2654435761u + 12345u;
-  for (auto& c : p.px) {
-    s = s * 1103515245u + 12345u;
-    c = (s >> 8) & 0x00FFFFFF;
-    if (c == kWhite || c == kGreen) c ^= 0x00010101;
-  }
-  return p;
-}
-
-plat::Image ToImage(const Pixels& p) {
-  plat::Image img;
-  img.width = p.width;
-  img.height = p.height;
-  for (win::COLORREF c : p.px) img.px.push_back(Swap(c));
-  return img;
-}
-
-forms::Picture ToPicture(const Pixels& p) {
-  return forms::Picture(p.width, p.height, ToImage(p).px);
+bool Inside(const plat::Image& p, int x, int y) {
+  return x >= 0 && y >= 0 && x < p.width && y < p.height;
 }
 
 // A fresh 24-bit .bmp file holding the pixels.
-std::string BmpFile(const Pixels& p) {
+std::string BmpFile(const plat::Image& p) {
   const std::string path = testutil::Join(testutil::MakeTempDir("gfx"), "pic.bmp");
-  EXPECT_TRUE(plat::WriteFileBytes(path, plat::EncodeBmp24(ToImage(p)))) << path;
+  EXPECT_TRUE(plat::WriteFileBytes(path, plat::EncodeBmp24(p))) << path;
   return path;
 }
 
@@ -71,37 +39,25 @@ std::string BmpFile(const Pixels& p) {
 // under test: the canvas that draws land on.
 class Canvas : public gditest::Surface {
  public:
-  explicit Canvas(const Pixels& p) : Surface(32, p.width, p.height), base_(p) { Fill(p.px); }
-  Pixels Read() const {
-    Pixels p = base_;
-    p.px = Surface::Read();
-    return p;
+  explicit Canvas(const plat::Image& p) : Surface(32, p.width, p.height) {
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) {
+        const std::uint32_t c = p.at(x, y);  // as COLORREF: 0x00BBGGRR
+        win::SetPixel(dc(), x, y, ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
+      }
   }
-
- private:
-  Pixels base_;
+  plat::Image Read() const { return testutil::Read(dc(), 0, 0, w(), h()); }
 };
-
-// Where two grids differ first.
-::testing::AssertionResult SamePixels(const Pixels& expected, const Pixels& actual) {
-  for (int y = 0; y < expected.height; ++y)
-    for (int x = 0; x < expected.width; ++x)
-      if (expected.at(x, y) != actual.at(x, y))
-        return ::testing::AssertionFailure()
-               << "at " << x << "," << y << ": 0x" << std::hex << actual.at(x, y) << ", expected 0x"
-               << expected.at(x, y);
-  return ::testing::AssertionSuccess();
-}
 
 // The destination after the cell's rectangle of `sheet` (at sx, sy, w x h)
 // is drawn at (x, y), `opaque` telling which sheet pixels show; pixels whose
 // source lies outside the sheet, and parts outside the destination, stay.
-Pixels ModelCellDraw(const Pixels& dest, const Pixels& sheet, int sx, int sy, int w, int h, int x,
-                     int y, const std::function<bool(win::COLORREF)>& opaque) {
-  Pixels out = dest;
+plat::Image ModelCellDraw(const plat::Image& dest, const plat::Image& sheet, int sx, int sy, int w,
+                          int h, int x, int y, const std::function<bool(std::uint32_t)>& opaque) {
+  plat::Image out = dest;
   for (int j = 0; j < h; ++j)
     for (int i = 0; i < w; ++i)
-      if (sheet.contains(sx + i, sy + j) && out.contains(x + i, y + j) &&
+      if (Inside(sheet, sx + i, sy + j) && Inside(out, x + i, y + j) &&
           opaque(sheet.at(sx + i, sy + j)))
         out.at(x + i, y + j) = sheet.at(sx + i, sy + j);
   return out;
@@ -109,13 +65,13 @@ Pixels ModelCellDraw(const Pixels& dest, const Pixels& sheet, int sx, int sy, in
 
 // Colours that differ from pure green in one bit each: they must stay
 // opaque and as loaded.
-constexpr win::COLORREF kNearGreen[] = {0x0000FE00, 0x0000FF01, 0x0001FF00, 0x0000FF80};
-constexpr win::COLORREF kNearWhite[] = {0x00FEFFFF, 0x00FFFEFF, 0x00FFFFFE};
+constexpr std::uint32_t kNearGreen[] = {0x0000FE00, 0x0000FF01, 0x0001FF00, 0x0000FF80};
+constexpr std::uint32_t kNearWhite[] = {0x00FEFFFF, 0x00FFFEFF, 0x00FFFFFE};
 
 // A sheet picture: a pattern with the key colour over about a third of it,
 // the near colours and some white and green sprinkled in.
-Pixels SheetPixels(int width, int height, win::COLORREF key, unsigned seed) {
-  Pixels p = Pattern(width, height, seed);
+plat::Image SheetPixels(int width, int height, std::uint32_t key, unsigned seed) {
+  plat::Image p = Pattern(width, height, seed);
   int n = 0;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x, ++n) {
@@ -129,18 +85,18 @@ Pixels SheetPixels(int width, int height, win::COLORREF key, unsigned seed) {
 }
 
 // The sheet as the toolkit keeps it: the key colour turned white.
-Pixels Keyed(const Pixels& sheet, win::COLORREF key) {
-  Pixels out = sheet;
+plat::Image Keyed(const plat::Image& sheet, std::uint32_t key) {
+  plat::Image out = sheet;
   for (auto& c : out.px)
     if (c == key) c = kWhite;
   return out;
 }
 
-auto OpaqueUnless(win::COLORREF key) {
-  return [key](win::COLORREF c) { return c != key; };
+auto OpaqueUnless(std::uint32_t key) {
+  return [key](std::uint32_t c) { return c != key; };
 }
 auto Always() {
-  return [](win::COLORREF) { return true; };
+  return [](std::uint32_t) { return true; };
 }
 
 void ExpectError(plat::ErrorKind kind, const std::function<void()>& fn) {
@@ -161,28 +117,29 @@ const int kPlaces[][2] = {{5, 7}, {-4, -3}, {kCanvasW - 6, kCanvasH - 5}, {-50, 
 }  // namespace
 
 TEST(cSpriteBitmaps, GreenKeyMakesOnlyPureGreenWhiteAndTransparent) {
-  const Pixels sheet = SheetPixels(36, 10, kGreen, 11);
+  const plat::Image sheet = SheetPixels(36, 10, kGreen, 11);
   cSpriteBitmaps s;
   ASSERT_TRUE(s.CreateFromFile(BmpFile(sheet), 3, 1, "", kGreen));
   EXPECT_EQ(s.CellWidth(), 12);
   EXPECT_EQ(s.CellHeight(), 10);
-  const Pixels keyed = Keyed(sheet, kGreen);
-  const Pixels base = Pattern(kCanvasW, kCanvasH, 12);
+  const plat::Image keyed = Keyed(sheet, kGreen);
+  const plat::Image base = Pattern(kCanvasW, kCanvasH, 12);
   for (int cell = 1; cell <= 3; ++cell) {
     const int sx = (cell - 1) * 12;
     {
       Canvas c(base);
       s.DirectBltSprite(c.dc(), 5, 7, cell);
-      EXPECT_TRUE(SamePixels(ModelCellDraw(base, keyed, sx, 0, 12, 10, 5, 7, Always()), c.Read()))
+      EXPECT_EQ(
+          "", FirstDifference(ModelCellDraw(base, keyed, sx, 0, 12, 10, 5, 7, Always()), c.Read()))
           << "opaque copy of cell " << cell;
     }
     for (const auto& at : kPlaces) {
-      const Pixels expected =
+      const plat::Image expected =
           ModelCellDraw(base, sheet, sx, 0, 12, 10, at[0], at[1], OpaqueUnless(kGreen));
       for (bool build : {true, false}) {
         Canvas c(base);
         s.TransparentDraw(c.dc(), at[0], at[1], cell, build);
-        EXPECT_TRUE(SamePixels(expected, c.Read()))
+        EXPECT_EQ("", FirstDifference(expected, c.Read()))
             << "cell " << cell << " at " << at[0] << "," << at[1] << " build " << build;
       }
     }
@@ -191,9 +148,9 @@ TEST(cSpriteBitmaps, GreenKeyMakesOnlyPureGreenWhiteAndTransparent) {
 
 TEST(cSpriteBitmaps, CellGeometryCountsAcrossThenDownAndIgnoresTheRowCount) {
   // 11 cells of 40 across, two rows of 8.
-  const Pixels sheet = Pattern(440, 16, 31);
+  const plat::Image sheet = Pattern(440, 16, 31);
   const std::string path = BmpFile(sheet);
-  const Pixels base = Pattern(50, 12, 32);
+  const plat::Image base = Pattern(50, 12, 32);
   cSpriteBitmaps two;
   ASSERT_TRUE(two.CreateFromFile(path, 11, 2));
   EXPECT_EQ(two.CellWidth(), 40);
@@ -204,7 +161,8 @@ TEST(cSpriteBitmaps, CellGeometryCountsAcrossThenDownAndIgnoresTheRowCount) {
   for (const auto& k : cells) {
     Canvas c(base);
     two.DirectBltSprite(c.dc(), 2, 1, k.cell);
-    EXPECT_TRUE(SamePixels(ModelCellDraw(base, sheet, k.sx, k.sy, 40, 8, 2, 1, Always()), c.Read()))
+    EXPECT_EQ("", FirstDifference(ModelCellDraw(base, sheet, k.sx, k.sy, 40, 8, 2, 1, Always()),
+                                  c.Read()))
         << "cell " << k.cell;
   }
   // One row exactly one cell high: cell 12 starts one cell height down and
@@ -216,7 +174,7 @@ TEST(cSpriteBitmaps, CellGeometryCountsAcrossThenDownAndIgnoresTheRowCount) {
     Canvas c(base);
     one.TransparentDraw(c.dc(), 2, 1, 12, build);
     one.DirectBltSprite(c.dc(), 2, 1, 12);
-    EXPECT_TRUE(SamePixels(base, c.Read()));
+    EXPECT_EQ("", FirstDifference(base, c.Read()));
   }
 }
 
@@ -228,12 +186,13 @@ TEST(cSpriteBitmaps, RunTimeErrorsPassToTheCaller) {
   ExpectError(plat::ErrorKind::DivisionByZero, [&] { s.TransparentDraw(c.dc(), 0, 0, 1); });
   ExpectError(plat::ErrorKind::DivisionByZero, [&] { s.CreateFromFile(path, 0, 1, "", kGreen); });
   ExpectError(plat::ErrorKind::DivisionByZero, [&] { s.CreateFromFile(path, 2, 0, "", kGreen); });
-  forms::Picture pic = ToPicture(SheetPixels(4, 4, kGreen, 83));
+  const plat::Image small = SheetPixels(4, 4, kGreen, 83);
+  forms::Picture pic(small.width, small.height, small.px);
   ExpectError(plat::ErrorKind::DivisionByZero, [&] { s.CreateFromPicture(pic, 0, 0); });
   // A later make with valid counts works.
   ASSERT_TRUE(s.CreateFromFile(path, 2, 1, "", kGreen));
   ExpectError(plat::ErrorKind::Overflow, [&] { s.TransparentDraw(c.dc(), 0, 0, INT_MIN); });
   // Cell INT_MAX lies INT_MAX / 2 rows down: the row offset overflows.
   ExpectError(plat::ErrorKind::Overflow, [&] { s.DirectBltSprite(c.dc(), 0, 0, INT_MAX); });
-  EXPECT_TRUE(SamePixels(Pattern(8, 8, 82), c.Read()));
+  EXPECT_EQ("", FirstDifference(Pattern(8, 8, 82), c.Read()));
 }

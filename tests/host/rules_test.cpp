@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
+TEST(Rounding, HalvesGoToTheEvenNeighbourAndConversionsAreChecked) {
   EXPECT_EQ(plat::RoundHalfEven(0.5), 0);
   EXPECT_EQ(plat::RoundHalfEven(1.5), 2);
   EXPECT_EQ(plat::RoundHalfEven(2.5), 2);
@@ -21,9 +21,7 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(plat::RoundHalfEven(2.4999), 2);
   EXPECT_EQ(plat::RoundHalfEven(2.5001), 3);
   EXPECT_EQ(plat::RoundHalfEven(86399.5), 86400);
-}
-
-TEST(Rounding, ConversionsFailOutsideTheirRange) {
+  // Checked conversions fail outside their range.
   EXPECT_EQ(plat::ToInt16(32767.4).value(), 32767);
   EXPECT_FALSE(plat::ToInt16(32767.5).has_value());  // 32768
   EXPECT_EQ(plat::ToInt16(-32768.5).value(), -32768);
@@ -35,7 +33,7 @@ TEST(Rounding, ConversionsFailOutsideTheirRange) {
   EXPECT_FALSE(plat::ToInt32(INFINITY).has_value());
 }
 
-TEST(LeadingNumber, TakesTheLongestLeadingNumber) {
+TEST(LeadingNumber, TakesTheLongestLeadingNumberOrZero) {
   EXPECT_EQ(plat::LeadingNumber("1234"), 1234);
   EXPECT_EQ(plat::LeadingNumber("   1234"), 1234);
   EXPECT_EQ(plat::LeadingNumber("12 34"), 1234);  // blanks inside are ignored
@@ -45,9 +43,7 @@ TEST(LeadingNumber, TakesTheLongestLeadingNumber) {
   EXPECT_EQ(plat::LeadingNumber("1e3"), 1000);
   EXPECT_EQ(plat::LeadingNumber("1e"), 1);
   EXPECT_EQ(plat::LeadingNumber("007"), 7);
-}
-
-TEST(LeadingNumber, NoNumberGivesZero) {
+  // No number gives zero.
   EXPECT_EQ(plat::LeadingNumber(""), 0);
   EXPECT_EQ(plat::LeadingNumber("   "), 0);
   EXPECT_EQ(plat::LeadingNumber("abc"), 0);
@@ -57,7 +53,7 @@ TEST(LeadingNumber, NoNumberGivesZero) {
   EXPECT_EQ(plat::LeadingNumber("."), 0);
 }
 
-TEST(TextRules, ParseAndTrim) {
+TEST(TextRules, ParseTrimAndTwips) {
   EXPECT_EQ(plat::TextToInt16(" 5 ").value(), 5);
   EXPECT_EQ(plat::TextToInt16("3.5").value(), 4);
   EXPECT_EQ(plat::TextToInt16("2.5").value(), 2);
@@ -70,9 +66,6 @@ TEST(TextRules, ParseAndTrim) {
   EXPECT_EQ(plat::UpperAscii("/c:1234"), "/C:1234");
   EXPECT_EQ(plat::NumberText(3), "3");
   EXPECT_EQ(plat::NumberText(-12), "-12");
-}
-
-TEST(TextRules, TwipsToPixels) {
   EXPECT_EQ(plat::TwipsToPixels(28800, 15), 1920);
   EXPECT_EQ(plat::TwipsToPixels(29, 15), 1);  // truncated toward zero
   EXPECT_EQ(plat::TwipsToPixels(-29, 15), -1);

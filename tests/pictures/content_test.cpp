@@ -1,28 +1,32 @@
-// What the committed pictures must be for the show and the dialog: sizes,
-// cells, the transparent colour, a seamless lawn, the pace of a mowing pass.
+// What the committed pictures must be for the show: sizes, cells, growth,
+// the turning wheels and the transparent colour.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdint>
 #include <string>
+#include <vector>
 
-#include "pictures/picture_files.h"
 #include "platform/image.h"
 #include "support/test_util.h"
 
 namespace {
 
-using pictest::Bitmap;
-
 #define SKIP_ON_WINDOWS() \
   if (testutil::OnWindows()) GTEST_SKIP() << "checked by the Linux build"
 
-Bitmap Load(const std::string& file) {
-  Bitmap bm;
-  std::string why;
-  EXPECT_TRUE(
-      pictest::ParseBmp24(pictest::ReadBytes(testutil::Join(testutil::SourceDir(), file)), bm, why))
-      << file << ": " << why;
-  return bm;
+constexpr std::uint32_t kKey = 0x00FF00;  // the transparent green, 0x00RRGGBB
+// A colour a viewer could take for the transparent green.
+bool NearKey(std::uint32_t p) {
+  return (p >> 16) < 64 && ((p >> 8) & 0xFF) > 191 && (p & 0xFF) < 64;
+}
+
+plat::Image Load(const std::string& file) {
+  std::vector<std::uint8_t> bytes;
+  plat::Image img;
+  EXPECT_TRUE(plat::ReadFileBytes(testutil::Join(testutil::SourceDir(), file), bytes) &&
+              plat::DecodeBmp(bytes.data(), bytes.size(), img))
+      << file;
+  return img;
 }
 
 struct Sheet {
@@ -38,22 +42,22 @@ TEST(Sheets, AreOneRowOfWholeCellsOfFlowerSize) {
   SKIP_ON_WINDOWS();
   for (const Sheet& s : kFlowerSheets) {
     SCOPED_TRACE(s.file);
-    const Bitmap bm = Load(s.file);
-    ASSERT_GT(bm.w, 0);
-    EXPECT_EQ(bm.w % s.cells, 0);
-    const int cw = bm.w / s.cells;
+    const plat::Image bm = Load(s.file);
+    ASSERT_GT(bm.width, 0);
+    EXPECT_EQ(bm.width % s.cells, 0);
+    const int cw = bm.width / s.cells;
     EXPECT_GE(cw, 40);
     EXPECT_LE(cw, 64);
-    EXPECT_GE(bm.h, 60);
-    EXPECT_LE(bm.h, 90);
+    EXPECT_GE(bm.height, 60);
+    EXPECT_LE(bm.height, 90);
     for (int cell = 0; cell < s.cells; ++cell) {
       // Every stage shows something, and the plant stands on the bottom edge.
       int opaque = 0, onGround = 0;
-      for (int y = 0; y < bm.h; ++y)
+      for (int y = 0; y < bm.height; ++y)
         for (int x = cell * cw; x < (cell + 1) * cw; ++x)
-          if (!(bm.At(x, y) == pictest::kKey)) {
+          if (bm.at(x, y) != kKey) {
             ++opaque;
-            if (y >= bm.h - 3) ++onGround;
+            if (y >= bm.height - 3) ++onGround;
           }
       EXPECT_GT(opaque, 6) << "cell " << cell + 1;
       EXPECT_GT(onGround, 0) << "cell " << cell + 1;
@@ -61,22 +65,22 @@ TEST(Sheets, AreOneRowOfWholeCellsOfFlowerSize) {
     // A plant grows: the last cell covers far more than the first.
     auto covered = [&](int cell) {
       int n = 0;
-      for (int y = 0; y < bm.h; ++y)
-        for (int x = cell * cw; x < (cell + 1) * cw; ++x) n += !(bm.At(x, y) == pictest::kKey);
+      for (int y = 0; y < bm.height; ++y)
+        for (int x = cell * cw; x < (cell + 1) * cw; ++x) n += bm.at(x, y) != kKey;
       return n;
     };
     EXPECT_GT(covered(s.cells - 1), 8 * covered(0));
   }
-  const Bitmap tractor = Load("data/tractor.bmp");
-  EXPECT_EQ(tractor.w % 6, 0);
+  const plat::Image tractor = Load("data/tractor.bmp");
+  EXPECT_EQ(tractor.width % 6, 0);
   // The wheels turn: no two neighbouring cells are alike.
-  const int tw = tractor.w / 6;
+  const int tw = tractor.width / 6;
   for (int cell = 0; cell < 6; ++cell) {
     int differ = 0;
     const int next = (cell + 1) % 6;
-    for (int y = 0; y < tractor.h; ++y)
+    for (int y = 0; y < tractor.height; ++y)
       for (int x = 0; x < tw; ++x)
-        differ += !(tractor.At(cell * tw + x, y) == tractor.At(next * tw + x, y));
+        differ += tractor.at(cell * tw + x, y) != tractor.at(next * tw + x, y);
     EXPECT_GT(differ, 50) << "cells " << cell + 1 << " and " << next + 1;
   }
 }
@@ -87,19 +91,19 @@ TEST(Sheets, TransparentColourIsExactAndNothingElseNearIt) {
        {"data/yellowFlower.bmp", "data/redFlower.bmp", "data/roses.bmp", "data/whiteFlower.bmp",
         "data/tractor.bmp", "data/blank.bmp", "data/logo.bmp"}) {
     SCOPED_TRACE(file);
-    const Bitmap bm = Load(file);
+    const plat::Image bm = Load(file);
     int key = 0, nearKey = 0;
     for (const auto& p : bm.px) {
-      if (p == pictest::kKey)
+      if (p == kKey)
         ++key;
-      else if (pictest::NearKey(p))
+      else if (NearKey(p))
         ++nearKey;
     }
     EXPECT_EQ(nearKey, 0) << "pixels that look like the transparent green";
     EXPECT_GT(key, 0) << "a sprite needs transparent pixels";
     // The four corners of the sheet are transparent: no sprite is a box.
-    EXPECT_EQ(bm.At(0, 0), pictest::kKey);
-    EXPECT_EQ(bm.At(bm.w - 1, 0), pictest::kKey);
+    EXPECT_EQ(bm.at(0, 0), kKey);
+    EXPECT_EQ(bm.at(bm.width - 1, 0), kKey);
   }
 }
 

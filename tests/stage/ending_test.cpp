@@ -22,10 +22,7 @@ using stagetest::FirstDifference;
 using stagetest::Read;
 using stagetest::StageTest;
 
-int CursorCount() {
-  win::ShowCursor(win::TRUE);
-  return win::ShowCursor(win::FALSE);
-}
+using testutil::CursorCount;
 
 // What the password dialog answers, in turn; the last answer repeats.
 std::vector<win::BOOL> g_answers;

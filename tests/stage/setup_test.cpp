@@ -57,10 +57,7 @@ TEST_F(SetUpTest, KindsWithoutFlowersNeedNoPictures) {
   ASSERT_TRUE(SetUpWith(Counts("0", "0", "0", "0"),
                         {"yellowFlower.bmp", "redFlower.bmp", "roses.bmp", "whiteFlower.bmp"}));
   Form1& f = TheForm1();
-  EXPECT_FALSE(f.YellowSheet());
-  EXPECT_FALSE(f.RedSheet());
-  EXPECT_FALSE(f.RoseSheet());
-  EXPECT_FALSE(f.WhiteSheet());
+  EXPECT_FALSE(f.YellowSheet() || f.RedSheet() || f.RoseSheet() || f.WhiteSheet());
   EXPECT_TRUE(f.YellowFlowers().empty() && f.Roses().empty());
 
   // A missing roses.bmp does no harm when there are no roses; a negative
@@ -88,17 +85,9 @@ TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
   ASSERT_TRUE(SetUpWith(Counts("10", "10", "10", "10")));
   Form1& f = TheForm1();
 
-  // The window covers the screen, maximised; the timer runs.
-  EXPECT_EQ(f.GetBorderStyle(), forms::BorderStyle::None);
-  EXPECT_EQ(f.GetWindowState(), forms::WindowState::Maximized);
-  EXPECT_EQ(f.Width(), forms::Screen::Width());
-  EXPECT_EQ(f.Height(), forms::Screen::Height());
-  EXPECT_TRUE(f.TimerChMode.Enabled());
-  EXPECT_EQ(f.TimerChMode.Interval(), 60000);
-  EXPECT_EQ(f.Mode(), 0);
-
   // Every flower active at cell 0, somewhere in 0..200 x 0..150 (edges
-  // included); the positions differ.
+  // included); the positions differ. (The full-screen window is the
+  // end-to-end start-up's, the timer's minute the show test's.)
   std::set<std::pair<int, int>> places;
   for (const Form1::Sprites* kind :
        {&f.YellowFlowers(), &f.RedFlowers(), &f.Roses(), &f.WhiteFlowers()}) {
@@ -108,7 +97,6 @@ TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
       const cSprite& s = *(*kind)[i];
       EXPECT_TRUE(s.Active());
       EXPECT_EQ(s.Cell(), 0);
-      EXPECT_EQ(s.Width(), stagetest::kCellW);
       EXPECT_GE(s.X(), 0);
       EXPECT_LE(s.X(), 200);
       EXPECT_GE(s.Y(), 0);
@@ -119,19 +107,14 @@ TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
   EXPECT_GT(places.size(), 36u);
   EXPECT_TRUE(f.Tractor()->Active());
   EXPECT_TRUE(f.Blank()->Active());
-  EXPECT_EQ(f.Tractor()->Width(), stagetest::kTractorW);
-  EXPECT_EQ(f.Blank()->Height(), stagetest::kBlankH);
-  EXPECT_EQ(f.Logo()->Width(), stagetest::kLogoW);
+  EXPECT_EQ(f.Tractor()->Width(), stagetest::kTractorW);  // six cells
 
   // Both bitmaps are the plain lawn, tiled from the top-left corner.
-  ASSERT_NE(f.Stage(), nullptr);
-  ASSERT_NE(f.Lawn(), nullptr);
-  EXPECT_EQ(f.Stage()->Width(), 200);
-  EXPECT_EQ(f.Stage()->Height(), 150);
   const plat::Image lawn = stagetest::TiledLawn(200, 150);
-  EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Stage()->hDC(), 0, 0, 200, 150)),
-            "");
-  EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Lawn()->hDC(), 0, 0, 200, 150)), "");
+  for (cBitmap* area : {f.Stage(), f.Lawn()}) {
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(area->hDC(), 0, 0, 200, 150)), "");
+  }
 }
 
 }  // namespace

@@ -42,7 +42,6 @@ TEST_F(ShowTest, AShowThroughTwoPasses) {
   o.frames = 9300;
   Form1& f = NewStage(o);
 
-  std::int64_t setUpClock = -1;
   std::vector<std::int64_t> passStarts, passEnds;
   int mode = 0, checks = 0;
   // The clock when the frame began: a pass's end enables the timer then.
@@ -50,12 +49,8 @@ TEST_F(ShowTest, AShowThroughTwoPasses) {
   bool repaintedAfterPass = false;
   f.SetFrameHookForTest([&](Form1& form, std::int64_t frame) {
     if (frame == 0) {
-      setUpClock = frameStart = plat::ClockMillis();
-      EXPECT_EQ(FirstDifference(stagetest::TiledLawn(160, 120), Screen(form)), "");
+      frameStart = plat::ClockMillis();
       return;
-    }
-    if (frame == 1) {
-      EXPECT_EQ(FirstDifference(LawnAndLogo(), Screen(form)), "");
     }
     const bool started = mode == 0 && form.Mode() == 1;
     const bool ended = mode == 1 && form.Mode() == 0;
@@ -94,12 +89,11 @@ TEST_F(ShowTest, AShowThroughTwoPasses) {
   EXPECT_TRUE(messages_.empty());
   EXPECT_GT(checks, 150);
 
-  // A minute after the set-up, and a minute after the first pass ended
-  // (each within one frame of the clock's 15.625 ms steps).
+  // A minute after the first pass ended (within one frame of the clock's
+  // 15.625 ms steps); frame 1, the first minute and the first pass are the
+  // end-to-end show's, frame by frame.
   ASSERT_EQ(passStarts.size(), 2u);
   ASSERT_GE(passEnds.size(), 1u);
-  EXPECT_GE(passStarts[0] - setUpClock, 60000);
-  EXPECT_LE(passStarts[0] - setUpClock, 60016);
   EXPECT_GE(passStarts[1] - passEnds[0], 60000);
   EXPECT_LE(passStarts[1] - passEnds[0], 60016);
 }

@@ -1,7 +1,6 @@
 #include "stage/stage_fixture.h"
 
 #include <filesystem>
-#include <sstream>
 #include <system_error>
 
 #include "platform/forms.h"
@@ -21,11 +20,12 @@ const int kKindPeriod[kKinds] = {5, 4, 6, 3};
 
 namespace {
 
-plat::Image Blank(int w, int h, std::uint32_t fill) {
-  plat::Image img;
-  img.width = w;
-  img.height = h;
-  img.px.assign(static_cast<std::size_t>(w) * h, fill);
+// A w x h picture of colour(x, y).
+template <typename F>
+plat::Image Painted(int w, int h, F colour) {
+  plat::Image img{w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h)};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) img.at(x, y) = colour(x, y);
   return img;
 }
 
@@ -58,46 +58,29 @@ std::uint32_t TractorColour(int cell) {
   return 0x800010 | (static_cast<std::uint32_t>(0x20 + cell * 8) << 8);
 }
 
-plat::Image LawnPicture() {
-  plat::Image img = Blank(kLawnW, kLawnH, 0);
-  for (int y = 0; y < kLawnH; ++y)
-    for (int x = 0; x < kLawnW; ++x) img.at(x, y) = LawnColour(x, y);
-  return img;
-}
+plat::Image LawnPicture() { return Painted(kLawnW, kLawnH, LawnColour); }
 
-plat::Image LogoPicture() {
-  plat::Image img = Blank(kLogoW, kLogoH, 0);
-  for (int y = 0; y < kLogoH; ++y)
-    for (int x = 0; x < kLogoW; ++x) img.at(x, y) = LogoColour(x, y);
-  return img;
-}
+plat::Image LogoPicture() { return Painted(kLogoW, kLogoH, LogoColour); }
 
 plat::Image SheetPicture(int kind) {
-  const int cells = kKindCells[kind];
-  plat::Image img = Blank(kCellW * cells, kCellH, kPureGreen);
-  for (int c = 1; c <= cells; ++c)
-    for (int y = 0; y < kCellH; ++y)
-      for (int x = 0; x < kCellW; ++x)
-        if (CellOpaque(x, y)) img.at((c - 1) * kCellW + x, y) = CellColour(kind, c);
-  return img;
+  return Painted(kCellW * kKindCells[kind], kCellH, [kind](int x, int y) {
+    return CellOpaque(x % kCellW, y) ? CellColour(kind, x / kCellW + 1) : kPureGreen;
+  });
 }
 
 plat::Image TractorPicture() {
-  plat::Image img = Blank(kTractorW * 6, kTractorH, kPureGreen);
-  for (int c = 1; c <= 6; ++c)
-    for (int y = 2; y < kTractorH; ++y)
-      for (int x = 0; x < kTractorW; ++x) img.at((c - 1) * kTractorW + x, y) = TractorColour(c);
-  return img;
+  return Painted(kTractorW * 6, kTractorH, [](int x, int y) {
+    return y >= 2 ? TractorColour(x / kTractorW + 1) : kPureGreen;
+  });
 }
 
 // The strip is wholly transparent: it only carries clean lawn.
-plat::Image BlankPicture() { return Blank(kBlankW, kBlankH, kPureGreen); }
+plat::Image BlankPicture() {
+  return Painted(kBlankW, kBlankH, [](int, int) { return kPureGreen; });
+}
 
 plat::Image TiledLawn(int w, int h) {
-  plat::Image img = Blank(w, h, 0);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) img.at(x, y) = LawnColour(x % kLawnW, y % kLawnH);
-  return img;
+  return Painted(w, h, [](int x, int y) { return LawnColour(x % kLawnW, y % kLawnH); });
 }
 
 void DrawLogoModel(plat::Image& img, int lx, int ly) {
@@ -107,30 +90,6 @@ void DrawLogoModel(plat::Image& img, int lx, int ly) {
       if (px < 0 || py < 0 || px >= img.width || py >= img.height) continue;
       if (LogoColour(x, y) != kPureGreen) img.at(px, py) = LogoColour(x, y);
     }
-}
-
-plat::Image Read(win::HDC dc, int x, int y, int w, int h) {
-  plat::Image img;
-  EXPECT_TRUE(plat::ReadPixels(dc, x, y, w, h, img));
-  return img;
-}
-
-std::string FirstDifference(const plat::Image& expected, const plat::Image& actual) {
-  if (expected.width != actual.width || expected.height != actual.height) {
-    std::ostringstream s;
-    s << "size " << actual.width << "x" << actual.height << ", expected " << expected.width << "x"
-      << expected.height;
-    return s.str();
-  }
-  for (int y = 0; y < expected.height; ++y)
-    for (int x = 0; x < expected.width; ++x)
-      if (expected.at(x, y) != actual.at(x, y)) {
-        std::ostringstream s;
-        s << "at " << x << "," << y << ": " << std::hex << actual.at(x, y) << ", expected "
-          << expected.at(x, y);
-        return s.str();
-      }
-  return "";
 }
 
 void StageTest::SetUp() {
@@ -205,13 +164,7 @@ void StageTest::MakeProgramFolder(int yellow, int red, int rose, int white) {
 Form1& StageTest::NewStage(const stage::RunOptions& options) { return NewForm1ForTest(options); }
 
 bool StageTest::RunShow(Form1& form) {
-  try {
-    form.Load();
-  } catch (const plat::ProgramEnded& e) {
-    EXPECT_EQ(e.code, 0);
-    return true;
-  }
-  return false;
+  return testutil::EndsProgram([&form] { form.Load(); });
 }
 
 }  // namespace stagetest

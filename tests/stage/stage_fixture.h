@@ -14,6 +14,7 @@
 #include "platform/image.h"
 #include "saver/stage/form1.h"
 #include "saver/stage/run_options.h"
+#include "support/test_util.h"
 
 namespace stagetest {
 
@@ -50,10 +51,8 @@ plat::Image BlankPicture();
 plat::Image TiledLawn(int w, int h);
 void DrawLogoModel(plat::Image& img, int lx, int ly);
 
-// Pixels of a DC (0x00RRGGBB).
-plat::Image Read(win::HDC dc, int x, int y, int w, int h);
-// Where two images differ first ("" when they are the same).
-std::string FirstDifference(const plat::Image& expected, const plat::Image& actual);
+using testutil::FirstDifference;
+using testutil::Read;
 
 class StageTest : public testing::Test {
  protected:

@@ -1,7 +1,10 @@
 // Small helpers shared by the tests.
 #pragma once
 
+#include <functional>
 #include <string>
+
+#include "platform/image.h"
 
 namespace testutil {
 
@@ -17,5 +20,17 @@ bool FileExists(const std::string& path);
 std::string SourceDir();
 // True when the tests run against Windows itself (win32/win64 builds).
 bool OnWindows();
+
+// The pixels a DC shows (0x00RRGGBB), and where two pictures differ first
+// ("" when they are the same): the pixel helpers of every drawing test.
+plat::Image Read(win::HDC dc, int x, int y, int w, int h);
+std::string FirstDifference(const plat::Image& expected, const plat::Image& actual);
+
+// A deterministic mix of colours (0x00RRGGBB), never pure white or green.
+plat::Image Pattern(int w, int h, unsigned seed);
+// Runs fn; true when it ended the program, which must be with status 0.
+bool EndsProgram(const std::function<void()>& fn);
+// The cursor's show count (0 or more: shown).
+int CursorCount();
 
 }  // namespace testutil
