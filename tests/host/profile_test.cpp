@@ -17,6 +17,9 @@
 
 #ifndef _WIN32
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -272,6 +275,45 @@ TEST(SettingsFileLines, ALineBreakInAValueIsRefused) {
                                             file.c_str()),
             0);
   EXPECT_EQ(testutil::ReadText(file), "[flowers]\nyellow=5\n");
+}
+
+// Writing goes through a new file renamed over the old one, which would
+// replace even a file the user may not write to; and a folder that refuses
+// new files (an installation's) still lets a writable file be written in
+// place. Run as a user without root's rights (root drops to "nobody" in a
+// child for it).
+TEST(SettingsFileLines, WritesFollowTheFilesRightsNotTheFolders) {
+  const std::string dir = testutil::MakeTempDir("readonly");
+  const std::string file = testutil::Join(dir, "r.ini");
+  ASSERT_TRUE(testutil::WriteText(file, "[s]\nk=1\n"));
+  // A folder the user may write to, holding a file they may not.
+  ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  // A folder they may not add to, holding a file they may write.
+  const std::string locked = testutil::Join(dir, "locked");
+  const std::string own = testutil::Join(locked, "w.ini");
+  ASSERT_TRUE(std::filesystem::create_directory(locked));
+  ASSERT_TRUE(testutil::WriteText(own, "[s]\nk=1\nlong=a value longer than the new file\n"));
+  ASSERT_EQ(::chmod(own.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(3);
+    const bool refused = win::WritePrivateProfileStringA("s", "k", "2", file.c_str()) == 0;
+    const bool inPlace = win::WritePrivateProfileStringA("s", "long", nullptr, own.c_str()) != 0 &&
+                         win::WritePrivateProfileStringA("s", "k", "2", own.c_str()) != 0;
+    ::_exit((refused ? 0 : 1) | (inPlace ? 0 : 2));
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status) & 1, 0) << "written although read-only";
+  EXPECT_EQ(WEXITSTATUS(status) & 2, 0) << "a writable file in a locked folder was refused";
+  EXPECT_EQ(testutil::ReadText(file), "[s]\nk=1\n");
+  EXPECT_EQ(testutil::ReadText(own), "[s]\nk=2\n");
+  ::chmod(file.c_str(), 0644);
+  ::chmod(locked.c_str(), 0755);
 }
 
 #endif
