@@ -83,23 +83,48 @@ TEST(Sheets, AreOneRowOfWholeCellsOfFlowerSize) {
 
 TEST(Sheets, TransparentColourIsExactAndNothingElseNearIt) {
   SKIP_ON_WINDOWS();
-  for (const char* file :
-       {"data/yellowFlower.bmp", "data/redFlower.bmp", "data/roses.bmp", "data/whiteFlower.bmp",
-        "data/tractor.bmp", "data/blank.bmp", "data/logo.bmp"}) {
-    SCOPED_TRACE(file);
-    const Bitmap bm = Load(file);
-    int key = 0, nearKey = 0;
-    for (const auto& p : bm.px) {
-      if (p == pictest::kKey)
-        ++key;
-      else if (pictest::NearKey(p))
-        ++nearKey;
+  for (const std::string sub : {"data/", "data/2x/"})
+    for (const char* name : {"yellowFlower.bmp", "redFlower.bmp", "roses.bmp", "whiteFlower.bmp",
+                             "tractor.bmp", "blank.bmp", "logo.bmp"}) {
+      const std::string file = sub + name;
+      SCOPED_TRACE(file);
+      const Bitmap bm = Load(file);
+      int key = 0, nearKey = 0;
+      for (const auto& p : bm.px) {
+        if (p == pictest::kKey)
+          ++key;
+        else if (pictest::NearKey(p))
+          ++nearKey;
+      }
+      EXPECT_EQ(nearKey, 0) << "pixels that look like the transparent green";
+      EXPECT_GT(key, 0) << "a sprite needs transparent pixels";
+      // The four corners of the sheet are transparent: no sprite is a box.
+      EXPECT_EQ(bm.At(0, 0), pictest::kKey);
+      EXPECT_EQ(bm.At(bm.w - 1, 0), pictest::kKey);
     }
-    EXPECT_EQ(nearKey, 0) << "pixels that look like the transparent green";
-    EXPECT_GT(key, 0) << "a sprite needs transparent pixels";
-    // The four corners of the sheet are transparent: no sprite is a box.
-    EXPECT_EQ(bm.At(0, 0), pictest::kKey);
-    EXPECT_EQ(bm.At(bm.w - 1, 0), pictest::kKey);
+}
+
+// The pictures for high-density screens keep the cells and the layout at
+// twice the size, drawn anew: a copy with doubled pixels would look blurred.
+TEST(Doubled, EveryPictureIsTwiceItsOneTimesSizeAndDrawnAtThatSize) {
+  SKIP_ON_WINDOWS();
+  for (const std::string& f : pictest::AllPictureFiles()) {
+    const auto at = f.find("/2x/");
+    if (at == std::string::npos) continue;
+    SCOPED_TRACE(f);
+    const Bitmap one = Load(f.substr(0, at) + f.substr(at + 3)), two = Load(f);
+    ASSERT_EQ(two.w, 2 * one.w);
+    ASSERT_EQ(two.h, 2 * one.h);
+    int blocks = 0, mixed = 0;
+    for (int y = 0; y < two.h; y += 2)
+      for (int x = 0; x < two.w; x += 2, ++blocks) {
+        const auto& p = two.At(x, y);
+        mixed += !(p == two.At(x + 1, y) && p == two.At(x, y + 1) && p == two.At(x + 1, y + 1));
+      }
+    // The strip is all transparent: nothing to draw.
+    if (f != "data/2x/blank.bmp") {
+      EXPECT_GT(mixed, blocks / 20);
+    }
   }
 }
 

@@ -61,7 +61,8 @@ TEST(Generator, RemakesEveryCommittedPictureByteForByte) {
     EXPECT_TRUE(known.count(fs::relative(e.path(), out).generic_string()))
         << "unexpected file " << e.path();
   }
-  for (const char* dir : {"data", "saver/resources", "mailer/resources"})
+  for (const char* dir : {"data", "saver/resources", "mailer/resources", "data/2x",
+                          "saver/resources/2x", "mailer/resources/2x"})
     for (const auto& e : fs::directory_iterator(fs::path(testutil::SourceDir()) / dir)) {
       const std::string ext = e.path().extension().string();
       if (ext != ".bmp" && ext != ".ico") continue;

@@ -47,27 +47,22 @@ bool ParseBmp24(const std::vector<std::uint8_t>& b, Bitmap& out, std::string& wh
 }
 
 const std::vector<std::string>& AllPictureFiles() {
-  static const std::vector<std::string> files = {
-      "data/lawn.bmp",
-      "data/yellowFlower.bmp",
-      "data/redFlower.bmp",
-      "data/roses.bmp",
-      "data/whiteFlower.bmp",
-      "data/tractor.bmp",
-      "data/blank.bmp",
-      "data/logo.bmp",
-      "saver/resources/banner.bmp",
-      "saver/resources/icon_yellow.bmp",
-      "saver/resources/icon_red.bmp",
-      "saver/resources/icon_rose.bmp",
-      "saver/resources/icon_white.bmp",
-      "saver/resources/website_button.bmp",
-      "saver/resources/form_icon.bmp",
-      "saver/resources/preview.bmp",
-      "saver/resources/tamarel.ico",
-      "mailer/resources/form_icon.bmp",
-      "mailer/resources/pellmar.ico",
-  };
+  static const std::vector<std::string> files = [] {
+    std::vector<std::string> all;
+    for (const char* sub : {"", "2x/"}) {
+      for (const char* f : {"lawn.bmp", "yellowFlower.bmp", "redFlower.bmp", "roses.bmp",
+                            "whiteFlower.bmp", "tractor.bmp", "blank.bmp", "logo.bmp"})
+        all.push_back(std::string("data/") + sub + f);
+      for (const char* f : {"banner.bmp", "icon_yellow.bmp", "icon_red.bmp", "icon_rose.bmp",
+                            "icon_white.bmp", "website_button.bmp", "form_icon.bmp"})
+        all.push_back(std::string("saver/resources/") + sub + f);
+      all.push_back(std::string("mailer/resources/") + sub + "form_icon.bmp");
+    }
+    for (const char* f : {"saver/resources/preview.bmp", "saver/resources/tamarel.ico",
+                          "mailer/resources/pellmar.ico"})
+      all.push_back(f);
+    return all;
+  }();
   return files;
 }
 
