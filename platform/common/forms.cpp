@@ -4,6 +4,7 @@
 #include "platform/forms.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <limits>
 
@@ -108,8 +109,23 @@ void FireDueTimers() {
   ArmNextWakeup();
 }
 
-int PxX(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelX()); }
-int PxY(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelY()); }
+namespace {
+
+// A layout's twips in pixels. Where twips per pixel is whole (96, 120, 144
+// dpi) by the system's rule, rounded division; at 168, 192 and 216 dpi
+// rounding 8.57, 7.5 or 6.67 would shrink every form and its pictures' places
+// by up to a fifteenth, so there the division is exact (truncated).
+int LayoutPixels(float twips, float twipsPerPixel) {
+  if (twipsPerPixel == std::nearbyint(twipsPerPixel))
+    return plat::TwipsToPixels(twips, twipsPerPixel);
+  const double px = std::nearbyint(twips) / twipsPerPixel;
+  return static_cast<int>(std::trunc(px + (px < 0 ? -1e-3 : 1e-3)));
+}
+
+}  // namespace
+
+int PxX(float twips) { return LayoutPixels(twips, Screen::TwipsPerPixelX()); }
+int PxY(float twips) { return LayoutPixels(twips, Screen::TwipsPerPixelY()); }
 
 void EndSession() {
   // Unloading one form may unload others: work on a copy.
@@ -562,6 +578,8 @@ void SetScreenSizeOverride(int widthPx, int heightPx) {
   g_overrideW = widthPx;
   g_overrideH = heightPx;
 }
+
+int Screen::PictureScale() { return 1440.0 / TwipsPerPixelX() >= 167.5 ? 2 : 1; }
 
 void Init() {
   if (g_initialised) return;

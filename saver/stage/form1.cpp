@@ -150,8 +150,10 @@ void Form1::BuildScene() {
   m_iRoseCount = CountOf(Module1::RoseCount);
   m_iWhiteCount = CountOf(Module1::WhiteCount);
 
-  // 4. The two lawn tiles.
-  const std::string data = Module1::DataFolderPath();
+  // 4. The two lawn tiles. On a high-density screen every picture comes
+  // from the 2x folder, drawn at twice the size under the same name.
+  std::string data = Module1::DataFolderPath();
+  if (forms::Screen::PictureScale() == 2) data += std::string("2x") + plat::PathSeparator();
   for (std::unique_ptr<cTile>* tile : {&m_cStageTile, &m_cLawnTile}) {
     *tile = std::make_unique<cTile>();
     (*tile)->Initialise(this);

@@ -422,6 +422,12 @@ float TwipsPerPixelY();
 // show, and tests. 0, 0 = the real screen.
 void SetScreenSizeOverride(int widthPx, int heightPx);
 
+namespace Screen {
+// 2 from 168 dots per inch (175 %) up, where the programs show their
+// pictures drawn at twice the size; 1 below.
+int PictureScale();
+}  // namespace Screen
+
 // Initialises the native side (once, before the first form; also done by the
 // first use).
 void Init();

@@ -94,8 +94,10 @@ HANDLE LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int cx, int cy, UINT f
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
 COLORREF GetPixel(HDC hdc, int x, int y);
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c);
-// BITSPIXEL only.
+// The colour depth and the screen's dots per inch (the desktop's scale).
 constexpr int BITSPIXEL = 12;
+constexpr int LOGPIXELSX = 88;
+constexpr int LOGPIXELSY = 90;
 int GetDeviceCaps(HDC hdc, int index);
 
 // ---- windows and the desktop ------------------------------------------------

@@ -479,8 +479,11 @@ ScreenInfo QueryScreen() {
   const qreal ratio = s->devicePixelRatio();
   info.widthPx = static_cast<int>(s->geometry().width() * ratio + 0.5);
   info.heightPx = static_cast<int>(s->geometry().height() * ratio + 0.5);
-  const qreal dx = s->logicalDotsPerInchX();
-  const qreal dy = s->logicalDotsPerInchY();
+  // On X, the desktop's scale as the GDI reports it (LOGPIXELSX), so that
+  // forms, drawing and pictures follow one number, as on Windows.
+  const int xdpi = portable::x11::ScreenDpi();
+  const qreal dx = xdpi > 0 ? xdpi : s->logicalDotsPerInchX();
+  const qreal dy = xdpi > 0 ? xdpi : s->logicalDotsPerInchY();
   if (dx > 0) info.twipsPerPixelX = static_cast<float>(1440.0 / dx);
   if (dy > 0) info.twipsPerPixelY = static_cast<float>(1440.0 / dy);
   return info;
