@@ -16,6 +16,7 @@
 
 namespace forms::seams {
 std::function<int(const std::string&, int, const std::string&)> msgBox;
+float twipsPerPixel = 0;
 }  // namespace forms::seams
 
 namespace forms {
@@ -554,22 +555,24 @@ void RunUntilEnd() {
 // --------------------------------------------------------------------------------------
 
 namespace Screen {
-float Width() {
+int WidthPixels() {
   Init();
-  const auto s = backend::QueryScreen();
-  return static_cast<float>(g_overrideW > 0 ? g_overrideW : s.widthPx) * s.twipsPerPixelX;
+  return g_overrideW > 0 ? g_overrideW : backend::QueryScreen().widthPx;
 }
-float Height() {
+int HeightPixels() {
   Init();
-  const auto s = backend::QueryScreen();
-  return static_cast<float>(g_overrideH > 0 ? g_overrideH : s.heightPx) * s.twipsPerPixelY;
+  return g_overrideH > 0 ? g_overrideH : backend::QueryScreen().heightPx;
 }
+float Width() { return static_cast<float>(WidthPixels()) * TwipsPerPixelX(); }
+float Height() { return static_cast<float>(HeightPixels()) * TwipsPerPixelY(); }
 float TwipsPerPixelX() {
   Init();
+  if (seams::twipsPerPixel > 0) return seams::twipsPerPixel;
   return backend::QueryScreen().twipsPerPixelX;
 }
 float TwipsPerPixelY() {
   Init();
+  if (seams::twipsPerPixel > 0) return seams::twipsPerPixel;
   return backend::QueryScreen().twipsPerPixelY;
 }
 }  // namespace Screen

@@ -67,8 +67,7 @@ DWORD ExStyleOf(const Form& f, bool embedded) {
 // The screen's size in pixels as the forms see it (a test's or a host's
 // size when one is set).
 SIZE ScreenPx() {
-  return {std::max(1, internal::PxX(Screen::Width())),
-          std::max(1, internal::PxY(Screen::Height()))};
+  return {std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())};
 }
 
 // Outer window rectangle for the form's client size and position.

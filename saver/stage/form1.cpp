@@ -25,13 +25,6 @@ stage::RunOptions CommandLineOptions() {
   return stage::ParseRunOptions(plat::Arguments(), plat::HostWindowNamed());
 }
 
-std::int32_t PixelsX(float twips) {
-  return plat::TwipsToPixels(twips, forms::Screen::TwipsPerPixelX());
-}
-std::int32_t PixelsY(float twips) {
-  return plat::TwipsToPixels(twips, forms::Screen::TwipsPerPixelY());
-}
-
 // A count text of the settings file as a 16-bit number; anything else is a
 // failure of the set-up.
 std::int16_t CountOf(const std::string& text) {
@@ -199,8 +192,8 @@ void Form1::BuildScene() {
   m_cBlank->Active(true);
 
   // 9. and 10. The current garden and the clean lawn, both plain lawn.
-  const std::int32_t w = PixelsX(forms::Screen::Width());
-  const std::int32_t h = PixelsY(forms::Screen::Height());
+  const std::int32_t w = forms::Screen::WidthPixels();
+  const std::int32_t h = forms::Screen::HeightPixels();
   m_cStage = std::make_unique<cBitmap>();
   m_cStage->CreateAtSize(w, h);
   m_cLawn = std::make_unique<cBitmap>();
@@ -241,10 +234,11 @@ void Form1::PlantAtRandom(cSprite& sprite) {
   stage::RandomGenerator& rnd = stage::ShowRandom();
   rnd.Reseed(plat::TimeOfDay());
   // The product of a 24-bit fraction and a 32-bit width is exact in double
-  // precision, so every platform rounds the same value.
-  const std::int32_t w = PixelsX(ScaleWidth());
+  // precision, so every platform rounds the same value. The window covers
+  // the screen: its width in pixels is the screen's.
+  const std::int32_t w = forms::Screen::WidthPixels();
   const std::int32_t x = Rounded32(static_cast<double>(rnd.Next()) * w);
-  const std::int32_t h = PixelsY(ScaleHeight());
+  const std::int32_t h = forms::Screen::HeightPixels();
   const std::int32_t y = Rounded32(static_cast<double>(rnd.Next()) * h);
   sprite.X(x);
   sprite.Y(y);

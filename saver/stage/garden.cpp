@@ -78,8 +78,10 @@ void Form1::PrepareGarden() {
   m_loop = GardenLocals{};
   // 1. and 2.
   m_loop.lFormHDC = hDC();
-  m_lScreenWidth = plat::TwipsToPixels(forms::Screen::Width(), forms::Screen::TwipsPerPixelX());
-  m_lScreenHeight = plat::TwipsToPixels(forms::Screen::Height(), forms::Screen::TwipsPerPixelY());
+  // The pixels themselves: twips rounded to a whole number per pixel would
+  // leave bands uncovered where twips per pixel is not whole (192 dpi).
+  m_lScreenWidth = forms::Screen::WidthPixels();
+  m_lScreenHeight = forms::Screen::HeightPixels();
 
   // 3. The logo, 5 pixels above the bottom-left corner.
   cSprite& logo = Obj(m_cLogo);

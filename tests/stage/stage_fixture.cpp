@@ -157,6 +157,7 @@ void StageTest::TearDown() {
   forms::SetMsgBoxHookForTest(nullptr);
   plat::SetProgramFolderForTest("");
   forms::SetScreenSizeOverride(0, 0);
+  forms::SetTwipsPerPixelForTest(0);
   plat::SetClockMode(plat::ClockMode::Real);
   forms::DoEvents();
 }

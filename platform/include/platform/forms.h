@@ -417,6 +417,11 @@ float Width();   // twips
 float Height();  // twips
 float TwipsPerPixelX();
 float TwipsPerPixelY();
+// The size in pixels as the system counts them. Twips come back to these only
+// where twips per pixel is whole (96, 120, 144 dpi); at 192 dpi (7.5) the
+// rounded conversion would lose a sixteenth of the screen.
+int WidthPixels();
+int HeightPixels();
 }  // namespace Screen
 // Runs with another screen size (pixels): the host window of an embedded
 // show, and tests. 0, 0 = the real screen.

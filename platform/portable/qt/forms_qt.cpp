@@ -91,9 +91,8 @@ QScreen* TheScreen() { return QGuiApplication::primaryScreen(); }
 QRect ScreenRectPx() {
   QRect r(0, 0, 1024, 768);
   if (QScreen* s = TheScreen()) r = s->geometry();
-  const int w = internal::PxX(Screen::Width());
-  const int h = internal::PxY(Screen::Height());
-  return QRect(r.topLeft(), QSize(std::max(1, w), std::max(1, h)));
+  return QRect(r.topLeft(),
+               QSize(std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())));
 }
 
 bool FillsRealScreen(const QRect& r) {
