@@ -9,6 +9,9 @@
 #     other shows flowers; no pure-green pixel ever shows;
 #   - win64: the same runs of the Linux build (the dist folder "linux" next
 #     to DIST) give identical pictures;
+#   - at 192 dpi (Xft.dpi; LogPixels in a prefix of its own): frame 1 and
+#     the end of the first pass are the 2x lawn with the 2x logo over the
+#     whole screen, on Linux and Wine alike;
 #   - a full-screen show (/s) on the real clock: a screenshot shows the lawn
 #     and the logo;
 #   - linux: the show as an xscreensaver program (-root), xscreensaver run
@@ -134,6 +137,32 @@ if [ "$target" = win64 ]; then
     fail "no Linux build at $linux_dist to compare with"
   fi
 fi
+
+# ---- at 200 % (192 dpi) -----------------------------------------------------------
+
+# The pictures drawn at twice the size, over every pixel of the screen: frame
+# 1 and the end of the first pass (half the rows: the strip is twice as high)
+# show the 2x lawn with the 2x logo 5 pixels above the corner; Linux and
+# Windows alike.
+e2e_dpi 192
+d2=$data/2x
+read -r logo2_w logo2_h < <(size_of "$d2/logo.bmp")
+[ "$logo2_w $logo2_h" = "$((2 * logo_w)) $((2 * logo_h))" ] || fail "the 2x logo is $logo2_w x $logo2_h"
+convert -size ${W}x${H} "tile:$d2/lawn.bmp" \( "$d2/logo.bmp" -transparent '#00FF00' \) \
+  -geometry +0+$((H - logo2_h - 5)) -composite PNG24:"$tmp/lawn_logo_2x.png"
+pass_end2=$((frames_before_pass + (H / (2 * blank_h) + 1) * ((W + 10 + 2 * (tractor_w + blank_w)) / 2 + 1)))
+platforms=("$target")
+[ "$target" = win64 ] && [ -x "$tmp/linux/Tamarel" ] && platforms+=(linux)
+for n in 1 "$pass_end2"; do
+  for p in "${platforms[@]}"; do
+    folder=$tmp/dist
+    [ "$p" = "$target" ] || folder=$tmp/linux
+    snapshot "$p" "$folder" "$n" "$tmp/$p-192-$n.png" || continue
+    d=$(differing "$tmp/lawn_logo_2x.png" "$tmp/$p-192-$n.png")
+    [ "$d" = 0 ] || fail "$p at 192 dpi, frame $n: $d pixels are not the 2x lawn or the 2x logo in the corner"
+  done
+done
+e2e_dpi 96
 
 # ---- a full-screen show on the real clock -----------------------------------------
 

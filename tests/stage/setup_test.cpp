@@ -135,6 +135,14 @@ TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
   EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(f.Lawn()->hDC(), 0, 0, 200, 150)), "");
 }
 
+TEST_F(SetUpTest, From168DpiThePicturesComeFromThe2xFolder) {
+  for (const float dpi : {144.0f, 168.0f}) {
+    SCOPED_TRACE(dpi);
+    forms::SetTwipsPerPixelForTest(1440.0f / dpi);
+    EXPECT_EQ(SetUpWith(Counts("1", "1", "1", "1"), {"2x/logo.bmp"}), dpi < 168);
+  }
+}
+
 TEST_F(SetUpTest, AtEveryScaleTheStageCoversTheWholeScreen) {
   // 168, 192 and 216 dpi: twips per pixel is not whole there.
   for (const float dpi : {168.0f, 192.0f, 216.0f}) {
