@@ -10,6 +10,7 @@ TAMAREL_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libxcb1-dev libxcb-shm0-dev fontconfig fonts-dejavu-core fonts-liberation fonts-wine
   wine64 xvfb xdotool x11-utils x11-xserver-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
   file procps psmisc nsis p7zip-full
+  dpkg-dev lintian xserver-xephyr libxml2-utils
 )
 
 need_root() {

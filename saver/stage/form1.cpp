@@ -138,10 +138,16 @@ void Form1::BuildScene() {
   Module1::ReadIniValue("flowers", "red", Module1::RedCount, ini);
   Module1::ReadIniValue("flowers", "rose", Module1::RoseCount, ini);
   Module1::ReadIniValue("flowers", "white", Module1::WhiteCount, ini);
-  m_iYellowCount = CountOf(Module1::YellowCount);
-  m_iRedCount = CountOf(Module1::RedCount);
-  m_iRoseCount = CountOf(Module1::RoseCount);
-  m_iWhiteCount = CountOf(Module1::WhiteCount);
+  // A count given on the command line (a host's panel) holds for this run
+  // only; the file's text for it is then not needed.
+  const auto count = [this](int kind, const std::string& text) {
+    const std::int16_t given = m_options.counts[kind];
+    return given >= 0 ? given : CountOf(text);
+  };
+  m_iYellowCount = count(0, Module1::YellowCount);
+  m_iRedCount = count(1, Module1::RedCount);
+  m_iRoseCount = count(2, Module1::RoseCount);
+  m_iWhiteCount = count(3, Module1::WhiteCount);
 
   // 4. The two lawn tiles. On a high-density screen every picture comes
   // from the 2x folder, drawn at twice the size under the same name.
