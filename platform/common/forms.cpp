@@ -427,6 +427,10 @@ void Form::SetHeight(float v) {
       border_ == BorderStyle::None ? v : v - (2 * kFramePx + kCaptionPx) * Screen::TwipsPerPixelY();
   Changed(FormProp::Geometry);
 }
+void Form::SetMonitorArea(const Area& a) {
+  monitor_ = a;
+  Changed(FormProp::Geometry);
+}
 void Form::SetWindowState(WindowState s) {
   state_ = s;
   Changed(FormProp::State);
@@ -565,6 +569,8 @@ void SetScreenSizeOverride(int widthPx, int heightPx) {
   g_overrideW = widthPx;
   g_overrideH = heightPx;
 }
+
+bool ScreenSizeOverridden() { return g_overrideW > 0 || g_overrideH > 0; }
 
 void Init() {
   if (g_initialised) return;
