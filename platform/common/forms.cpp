@@ -443,6 +443,10 @@ void Form::SetHeight(float v) {
       border_ == BorderStyle::None ? v : v - (2 * kFramePx + kCaptionPx) * Screen::TwipsPerPixelY();
   Changed(FormProp::Geometry);
 }
+void Form::SetMonitorArea(const Area& a) {
+  monitor_ = a;
+  Changed(FormProp::Geometry);
+}
 void Form::SetWindowState(WindowState s) {
   state_ = s;
   Changed(FormProp::State);
@@ -581,6 +585,8 @@ void SetScreenSizeOverride(int widthPx, int heightPx) {
   g_overrideW = widthPx;
   g_overrideH = heightPx;
 }
+
+bool ScreenSizeOverridden() { return g_overrideW > 0 || g_overrideH > 0; }
 
 int Screen::PictureScale() { return 1440.0 / TwipsPerPixelX() >= 167.5 ? 2 : 1; }
 

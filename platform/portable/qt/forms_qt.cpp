@@ -86,18 +86,23 @@ void WatchSessionEnd() {
 
 QScreen* TheScreen() { return QGuiApplication::primaryScreen(); }
 
-// The screen's rectangle in device pixels, with the runtime's size
-// (the host window's, or a test's) when one is set.
-QRect ScreenRectPx() {
+// What a full-screen form covers in device pixels: its monitor, else the
+// screen with the runtime's size (the host window's, or a test's) when one
+// is set.
+QRect FullScreenRect(const Form& f) {
+  const Form::Area& a = f.MonitorArea();
+  if (a.width > 0 && a.height > 0) return QRect(a.left, a.top, a.width, a.height);
   QRect r(0, 0, 1024, 768);
   if (QScreen* s = TheScreen()) r = s->geometry();
   return QRect(r.topLeft(),
                QSize(std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())));
 }
 
+// Whether a window manager may take the rectangle for one of Qt's screens.
 bool FillsRealScreen(const QRect& r) {
-  QScreen* s = TheScreen();
-  return s && r == s->geometry();
+  for (QScreen* s : QGuiApplication::screens())
+    if (r == s->geometry()) return true;
+  return false;
 }
 
 void ApplyFlags(QtForm& qf) {
@@ -182,7 +187,7 @@ void ApplyState(QtForm& qf) {
       if (f.GetBorderStyle() == BorderStyle::None) {
         // A borderless maximised window covers the whole screen; set the
         // geometry too, for there may be no window manager to do it.
-        const QRect r = ScreenRectPx();
+        const QRect r = FullScreenRect(f);
         w->setGeometry(r);
         w->setWindowState(FillsRealScreen(r) ? Qt::WindowFullScreen : Qt::WindowNoState);
       } else {
