@@ -52,6 +52,8 @@ Section
   SetOverwrite on
   SetOutPath "$INSTDIR\ovinsoftware\tamarel"
   File "${DIST}/ovinsoftware/tamarel/*.bmp"
+  SetOutPath "$INSTDIR\ovinsoftware\tamarel\2x"
+  File "${DIST}/ovinsoftware/tamarel/2x/*.bmp"
   SetOutPath "$INSTDIR"
 
   ; The screen saver chosen for this user, as the "Install" verb chooses it:
@@ -99,6 +101,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Tamarel.scr"
   Delete "$INSTDIR\Pellmar.exe"
   Delete "$INSTDIR\ovinflowers.ini"
+  Delete "$INSTDIR\ovinsoftware\tamarel\2x\*.bmp"
+  RMDir "$INSTDIR\ovinsoftware\tamarel\2x"
   Delete "$INSTDIR\ovinsoftware\tamarel\*.bmp"
   RMDir "$INSTDIR\ovinsoftware\tamarel"
   RMDir "$INSTDIR\ovinsoftware"

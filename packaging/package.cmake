@@ -11,6 +11,8 @@ install(TARGETS Tamarel Pellmar RUNTIME DESTINATION ${TAMAREL_PKG_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/data/ovinflowers.ini DESTINATION ${TAMAREL_PKG_DIR})
 file(GLOB TAMAREL_PKG_BMPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*.bmp)
 install(FILES ${TAMAREL_PKG_BMPS} DESTINATION ${TAMAREL_PKG_DIR}/ovinsoftware/tamarel)
+file(GLOB TAMAREL_PKG_BMPS_2X CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/2x/*.bmp)
+install(FILES ${TAMAREL_PKG_BMPS_2X} DESTINATION ${TAMAREL_PKG_DIR}/ovinsoftware/tamarel/2x)
 
 # xscreensaver finds its programs in /usr/libexec/xscreensaver and the panel's
 # description by the program's name there.

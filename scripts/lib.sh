@@ -7,7 +7,7 @@ TAMAREL_PACKAGES=(
   build-essential cmake ninja-build pkg-config git python3 clang clang-format libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   googletest libgtest-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libxcb1-dev libxcb-shm0-dev fontconfig fonts-dejavu-core fonts-liberation fonts-wine
+  qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinerama0-dev fontconfig fonts-dejavu-core fonts-liberation fonts-wine
   wine64 xvfb xdotool x11-utils x11-xserver-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
   file procps psmisc nsis p7zip-full
   dpkg-dev lintian xserver-xephyr libxml2-utils
@@ -204,6 +204,28 @@ e2e_browser() {
     "$1" >"$tmp/data/applications/probe.desktop"
   export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data XDG_DATA_DIRS=$tmp/data
   unset BROWSER XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
+}
+# e2e_dpi 192|96: the programs started after it run at that scale (200 % or
+# 100 %): the desktop's Xft.dpi in the display's resource database, and for
+# win64 a prefix whose LogPixels is 192 (made when missing; a prefix keeps its
+# scale) or the script's own prefix again.
+e2e_dpi() {
+  if [ "$1" = 96 ]; then
+    xrdb -remove
+    [ -n "${E2E_PREFIX_96:-}" ] && export WINEPREFIX=$E2E_PREFIX_96
+    return 0
+  fi
+  printf 'Xft.dpi: %s\n' "$1" | xrdb -nocpp -merge
+  [ "$target" = win64 ] || return 0
+  E2E_PREFIX_96=$WINEPREFIX
+  export WINEPREFIX=$ROOT/build/wine-e2e-dpi$1
+  [ -d "$WINEPREFIX" ] && return 0
+  wine_fresh_prefix
+  local k
+  for k in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    "$WINE" reg add "$k" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  done
+  "$WINESERVER" -w
 }
 # ini_key SECTION KEY: the value in the settings file ("-" when missing).
 ini_key() {

@@ -6,6 +6,6 @@
 
 namespace mailer_res {
 
-const forms::Picture& FormIcon();  // 32 x 32
+const forms::Picture& FormIcon();  // 32 x 32; 64 x 64 on a high-density screen
 
 }  // namespace mailer_res

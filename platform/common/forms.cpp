@@ -4,6 +4,7 @@
 #include "platform/forms.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <limits>
 
@@ -15,6 +16,7 @@
 
 namespace forms::seams {
 std::function<int(const std::string&, int, const std::string&)> msgBox;
+float twipsPerPixel = 0;
 }  // namespace forms::seams
 
 namespace forms {
@@ -108,8 +110,23 @@ void FireDueTimers() {
   ArmNextWakeup();
 }
 
-int PxX(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelX()); }
-int PxY(float twips) { return plat::TwipsToPixels(twips, Screen::TwipsPerPixelY()); }
+namespace {
+
+// A layout's twips in pixels. Where twips per pixel is whole (96, 120, 144
+// dpi) by the system's rule, rounded division; at 168, 192 and 216 dpi
+// rounding 8.57, 7.5 or 6.67 would shrink every form and its pictures' places
+// by up to a fifteenth, so there the division is exact (truncated).
+int LayoutPixels(float twips, float twipsPerPixel) {
+  if (twipsPerPixel == std::nearbyint(twipsPerPixel))
+    return plat::TwipsToPixels(twips, twipsPerPixel);
+  const double px = std::nearbyint(twips) / twipsPerPixel;
+  return static_cast<int>(std::trunc(px + (px < 0 ? -1e-3 : 1e-3)));
+}
+
+}  // namespace
+
+int PxX(float twips) { return LayoutPixels(twips, Screen::TwipsPerPixelX()); }
+int PxY(float twips) { return LayoutPixels(twips, Screen::TwipsPerPixelY()); }
 
 void EndSession() {
   // Unloading one form may unload others: work on a copy.
@@ -426,6 +443,10 @@ void Form::SetHeight(float v) {
       border_ == BorderStyle::None ? v : v - (2 * kFramePx + kCaptionPx) * Screen::TwipsPerPixelY();
   Changed(FormProp::Geometry);
 }
+void Form::SetMonitorArea(const Area& a) {
+  monitor_ = a;
+  Changed(FormProp::Geometry);
+}
 void Form::SetWindowState(WindowState s) {
   state_ = s;
   Changed(FormProp::State);
@@ -538,22 +559,24 @@ void RunUntilEnd() {
 // --------------------------------------------------------------------------------------
 
 namespace Screen {
-float Width() {
+int WidthPixels() {
   Init();
-  const auto s = backend::QueryScreen();
-  return static_cast<float>(g_overrideW > 0 ? g_overrideW : s.widthPx) * s.twipsPerPixelX;
+  return g_overrideW > 0 ? g_overrideW : backend::QueryScreen().widthPx;
 }
-float Height() {
+int HeightPixels() {
   Init();
-  const auto s = backend::QueryScreen();
-  return static_cast<float>(g_overrideH > 0 ? g_overrideH : s.heightPx) * s.twipsPerPixelY;
+  return g_overrideH > 0 ? g_overrideH : backend::QueryScreen().heightPx;
 }
+float Width() { return static_cast<float>(WidthPixels()) * TwipsPerPixelX(); }
+float Height() { return static_cast<float>(HeightPixels()) * TwipsPerPixelY(); }
 float TwipsPerPixelX() {
   Init();
+  if (seams::twipsPerPixel > 0) return seams::twipsPerPixel;
   return backend::QueryScreen().twipsPerPixelX;
 }
 float TwipsPerPixelY() {
   Init();
+  if (seams::twipsPerPixel > 0) return seams::twipsPerPixel;
   return backend::QueryScreen().twipsPerPixelY;
 }
 }  // namespace Screen
@@ -562,6 +585,10 @@ void SetScreenSizeOverride(int widthPx, int heightPx) {
   g_overrideW = widthPx;
   g_overrideH = heightPx;
 }
+
+bool ScreenSizeOverridden() { return g_overrideW > 0 || g_overrideH > 0; }
+
+int Screen::PictureScale() { return 1440.0 / TwipsPerPixelX() >= 167.5 ? 2 : 1; }
 
 void Init() {
   if (g_initialised) return;

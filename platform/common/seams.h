@@ -24,6 +24,8 @@ namespace forms::seams {
 
 // Message boxes go here instead of to the screen.
 extern std::function<int(const std::string& text, int style, const std::string& caption)> msgBox;
+// The screen's twips per pixel, both ways (0 = the screen's own).
+extern float twipsPerPixel;
 
 }  // namespace forms::seams
 

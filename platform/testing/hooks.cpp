@@ -16,6 +16,7 @@ void SetEndInterceptForTest(bool intercept) { seams::endIntercepted = intercept;
 namespace forms {
 
 void SetMsgBoxHookForTest(MsgBoxHook hook) { seams::msgBox = std::move(hook); }
+void SetTwipsPerPixelForTest(float twips) { seams::twipsPerPixel = twips; }
 
 }  // namespace forms
 

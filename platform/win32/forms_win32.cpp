@@ -64,11 +64,12 @@ DWORD ExStyleOf(const Form& f, bool embedded) {
   return f.GetBorderStyle() == BorderStyle::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
 }
 
-// The screen's size in pixels as the forms see it (a test's or a host's
-// size when one is set).
-SIZE ScreenPx() {
-  return {std::max(1, internal::PxX(Screen::Width())),
-          std::max(1, internal::PxY(Screen::Height()))};
+// What a full-screen form covers: its monitor, else the screen as the forms
+// see it (a test's or a host's size when one is set).
+RECT FullScreenRect(const Form& f) {
+  const Form::Area& a = f.MonitorArea();
+  if (a.width > 0 && a.height > 0) return {a.left, a.top, a.left + a.width, a.top + a.height};
+  return {0, 0, std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())};
 }
 
 // Outer window rectangle for the form's client size and position.
@@ -105,9 +106,10 @@ void ApplyGeometry(NativeForm& nf) {
     return;
   }
   if (FillsScreen(f)) {
-    // The stage: a popup over the whole screen.
-    const SIZE s = ScreenPx();
-    SetWindowPos(nf.hwnd, nullptr, 0, 0, s.cx, s.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The stage: a popup over the whole screen, or its monitor.
+    const RECT r = FullScreenRect(f);
+    SetWindowPos(nf.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     return;
   }
   if (f.GetWindowState() != WindowState::Normal || IsIconic(nf.hwnd) || IsZoomed(nf.hwnd)) {
@@ -566,8 +568,7 @@ void CreateForm(Form& form, const std::vector<Control*>& controls) {
   if (nf->embedded) {
     GetClientRect(parent, &r);
   } else if (FillsScreen(form)) {
-    const SIZE s = ScreenPx();
-    r = {0, 0, s.cx, s.cy};
+    r = FullScreenRect(form);
   } else {
     r = OuterRect(*nf);
   }

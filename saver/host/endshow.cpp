@@ -37,16 +37,19 @@ void ClearScreenSaverRunning() {
   LastApiResult = win::SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 0, &off, 0);
 }
 
+// Every monitor's stage.
 void LeaveTopmost() {
-  win::SetWindowPos(TheForm1().hWnd(), win::HWND_NOTOPMOST(), 0, 0, 0, 0, kNoMoveNoSize);
+  for (Form1* stage : TheForm1().Stages())
+    win::SetWindowPos(stage->hWnd(), win::HWND_NOTOPMOST(), 0, 0, 0, 0, kNoMoveNoSize);
 }
 
-// The show goes on: the cursor hidden again and the stage in front.
+// The show goes on: the cursor hidden again and the stages in front.
 void ResumeShow() {
   HideCursorFully();
   // Only a stage that is there is shown again: showing an unloaded one would
   // run its whole set-up anew, nested in this call.
-  if (TheForm1().IsLoaded()) TheForm1().Show();
+  for (Form1* stage : TheForm1().Stages())
+    if (stage->IsLoaded()) stage->Show();
 }
 
 // Step 6 of EndShow: the mailer invitation's chance, after the stage is

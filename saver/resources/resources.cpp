@@ -5,21 +5,23 @@
 
 namespace saver_res {
 
-// The bytes of the .bmp files of this folder, embedded at build time.
-extern const std::uint8_t k_banner[];
-extern const std::size_t k_bannerSize;
-extern const std::uint8_t k_icon_yellow[];
-extern const std::size_t k_icon_yellowSize;
-extern const std::uint8_t k_icon_red[];
-extern const std::size_t k_icon_redSize;
-extern const std::uint8_t k_icon_rose[];
-extern const std::size_t k_icon_roseSize;
-extern const std::uint8_t k_icon_white[];
-extern const std::size_t k_icon_whiteSize;
-extern const std::uint8_t k_website_button[];
-extern const std::size_t k_website_buttonSize;
-extern const std::uint8_t k_form_icon[];
-extern const std::size_t k_form_iconSize;
+// The bytes of the .bmp files of this folder and of its 2x folder (the same
+// pictures drawn at twice the size), embedded at build time.
+#define SAVER_RES_PICTURE(name)            \
+  extern const std::uint8_t k_##name[];    \
+  extern const std::size_t k_##name##Size; \
+  namespace x2 {                           \
+  extern const std::uint8_t k_##name[];    \
+  extern const std::size_t k_##name##Size; \
+  }
+SAVER_RES_PICTURE(banner)
+SAVER_RES_PICTURE(icon_yellow)
+SAVER_RES_PICTURE(icon_red)
+SAVER_RES_PICTURE(icon_rose)
+SAVER_RES_PICTURE(icon_white)
+SAVER_RES_PICTURE(website_button)
+SAVER_RES_PICTURE(form_icon)
+#undef SAVER_RES_PICTURE
 extern const std::uint8_t k_preview[];
 extern const std::size_t k_previewSize;
 
@@ -31,42 +33,29 @@ const forms::Picture& Decode(const std::uint8_t* data, std::size_t size) {
   return *new forms::Picture(forms::Picture::FromBmp(data, size));
 }
 
+// The screen's scale is the one the program started with: the choice is
+// made once per picture.
+const forms::Picture& AtScale(const std::uint8_t* one, std::size_t oneSize, const std::uint8_t* two,
+                              std::size_t twoSize) {
+  return forms::Screen::PictureScale() == 2 ? Decode(two, twoSize) : Decode(one, oneSize);
+}
+
 }  // namespace
 
-const forms::Picture& Banner() {
-  static const forms::Picture& p = Decode(k_banner, k_bannerSize);
-  return p;
-}
-
-const forms::Picture& IconYellow() {
-  static const forms::Picture& p = Decode(k_icon_yellow, k_icon_yellowSize);
-  return p;
-}
-
-const forms::Picture& IconRed() {
-  static const forms::Picture& p = Decode(k_icon_red, k_icon_redSize);
-  return p;
-}
-
-const forms::Picture& IconRose() {
-  static const forms::Picture& p = Decode(k_icon_rose, k_icon_roseSize);
-  return p;
-}
-
-const forms::Picture& IconWhite() {
-  static const forms::Picture& p = Decode(k_icon_white, k_icon_whiteSize);
-  return p;
-}
-
-const forms::Picture& WebsiteButton() {
-  static const forms::Picture& p = Decode(k_website_button, k_website_buttonSize);
-  return p;
-}
-
-const forms::Picture& FormIcon() {
-  static const forms::Picture& p = Decode(k_form_icon, k_form_iconSize);
-  return p;
-}
+#define SAVER_RES_AT_SCALE(fn, name)                                         \
+  const forms::Picture& fn() {                                               \
+    static const forms::Picture& p =                                         \
+        AtScale(k_##name, k_##name##Size, x2::k_##name, x2::k_##name##Size); \
+    return p;                                                                \
+  }
+SAVER_RES_AT_SCALE(Banner, banner)
+SAVER_RES_AT_SCALE(IconYellow, icon_yellow)
+SAVER_RES_AT_SCALE(IconRed, icon_red)
+SAVER_RES_AT_SCALE(IconRose, icon_rose)
+SAVER_RES_AT_SCALE(IconWhite, icon_white)
+SAVER_RES_AT_SCALE(WebsiteButton, website_button)
+SAVER_RES_AT_SCALE(FormIcon, form_icon)
+#undef SAVER_RES_AT_SCALE
 
 const forms::Picture& Preview() {
   static const forms::Picture& p = Decode(k_preview, k_previewSize);

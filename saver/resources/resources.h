@@ -1,5 +1,7 @@
 // The pictures the screen saver holds itself, decoded once on first use and
-// kept for the life of the program.
+// kept for the life of the program. All but the preview come at twice the
+// size (and twice the pixels given here) on a high-density screen
+// (forms::Screen::PictureScale).
 #pragma once
 
 #include "platform/forms.h"

@@ -3,6 +3,7 @@
 // key, a button or a burst of mouse moves ends the show.
 #include "saver/stage/form1.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -23,13 +24,6 @@ constexpr win::UINT kNoMoveNoSize = win::SWP_NOMOVE | win::SWP_NOSIZE;
 
 stage::RunOptions CommandLineOptions() {
   return stage::ParseRunOptions(plat::Arguments(), plat::HostWindowNamed());
-}
-
-std::int32_t PixelsX(float twips) {
-  return plat::TwipsToPixels(twips, forms::Screen::TwipsPerPixelX());
-}
-std::int32_t PixelsY(float twips) {
-  return plat::TwipsToPixels(twips, forms::Screen::TwipsPerPixelY());
 }
 
 // A count text of the settings file as a 16-bit number; anything else is a
@@ -69,6 +63,37 @@ bool TileHoldsImage(cTile& tile) {
   tile.TileDC(dc, 0, 0);
   const win::COLORREF onWhite = win::GetPixel(dc, 0, 0);
   return onBlack == onWhite && onBlack != win::CLR_INVALID;
+}
+
+// The desktop's monitors, the primary first, then from left to right and
+// top to bottom: the same order on every system.
+std::vector<forms::Form::Area> DesktopMonitors() {
+  struct Found {
+    bool primary;
+    forms::Form::Area area;
+  };
+  std::vector<Found> found;
+  win::EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](win::HMONITOR monitor, win::HDC, win::RECT*, win::LPARAM data) -> win::BOOL {
+        win::MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        const win::RECT& r = mi.rcMonitor;
+        if (win::GetMonitorInfoA(monitor, &mi) && r.right > r.left && r.bottom > r.top)
+          reinterpret_cast<std::vector<Found>*>(data)->push_back(
+              {(mi.dwFlags & win::MONITORINFOF_PRIMARY) != 0,
+               {r.left, r.top, r.right - r.left, r.bottom - r.top}});
+        return win::TRUE;
+      },
+      reinterpret_cast<win::LPARAM>(&found));
+  std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    if (a.primary != b.primary) return a.primary;
+    if (a.area.left != b.area.left) return a.area.left < b.area.left;
+    return a.area.top < b.area.top;
+  });
+  std::vector<forms::Form::Area> areas;
+  for (const Found& f : found) areas.push_back(f.area);
+  return areas;
 }
 
 // Never destroyed at the program's end: the window system may be gone by
@@ -113,9 +138,23 @@ cSpriteBitmaps& Form1::SheetOf(const Sheet& sheet) const {
 }
 
 void Form1::Form_Load() {
-  try {
+  // Another monitor's stage: its failures are its show's.
+  if (m_bOtherStage) {
     BuildScene();
+    return;
+  }
+  try {
+    const std::vector<Area> monitors = ShowMonitors();
+    if (!monitors.empty()) SetMonitorArea(monitors.front());
+    BuildScene();
+    BuildOtherStages(monitors);
     if (!m_bSetUpOnly) {
+      // The primary's stage last, so that it has the keyboard.
+      for (Form1* stage : Stages()) {
+        if (stage == this) continue;
+        stage->Show();
+        stage->Refresh();
+      }
       Show();
       Refresh();
     }
@@ -130,10 +169,52 @@ void Form1::Form_Load() {
   RunGarden();
 }
 
+void Form1::Form_Unload(int& cancel) {
+  (void)cancel;
+  // The show's end takes every monitor's garden with it.
+  for (auto& stage : m_cOtherStages) stage->Unload();
+}
+
+std::vector<Form1*> Form1::Stages() {
+  std::vector<Form1*> all{this};
+  for (auto& stage : m_cOtherStages) all.push_back(stage.get());
+  return all;
+}
+
+forms::Form::Area Form1::Covered() const {
+  const Area& monitor = MonitorArea();
+  if (monitor.width > 0 && monitor.height > 0) return monitor;
+  return {0, 0, forms::Screen::WidthPixels(), forms::Screen::HeightPixels()};
+}
+
+std::vector<forms::Form::Area> Form1::ShowMonitors() const {
+  // A show in a host's window (or on a test's screen) has that one window.
+  if (m_options.hostWindow != 0 || forms::ScreenSizeOverridden()) return {};
+  std::vector<Area> monitors = DesktopMonitors();
+  // One monitor: the whole screen, as ever.
+  if (monitors.size() < 2) monitors.clear();
+  return monitors;
+}
+
+void Form1::BuildOtherStages(const std::vector<Area>& monitors) {
+  m_cOtherStages.clear();
+  for (std::size_t i = 1; i < monitors.size(); ++i) {
+    // No options: the clock, the count of frames and the snapshot are the
+    // show's.
+    auto other = std::make_unique<Form1>(stage::RunOptions{});
+    other->m_bOtherStage = true;
+    other->SetMonitorArea(monitors[i]);
+    Form1& added = *other;
+    m_cOtherStages.push_back(std::move(other));
+    added.Load();
+  }
+}
+
 void Form1::BuildScene() {
-  // 1. The window covers the screen.
-  SetWidth(forms::Screen::Width());
-  SetHeight(forms::Screen::Height());
+  // 1. The window covers the screen (a monitor of several: that monitor).
+  const Area covered = Covered();
+  SetWidth(static_cast<float>(covered.width) * forms::Screen::TwipsPerPixelX());
+  SetHeight(static_cast<float>(covered.height) * forms::Screen::TwipsPerPixelY());
   SetWindowState(forms::WindowState::Maximized);
 
   // 2. The first mowing pass comes one interval from now.
@@ -156,8 +237,10 @@ void Form1::BuildScene() {
   m_iRoseCount = count(2, Module1::RoseCount);
   m_iWhiteCount = count(3, Module1::WhiteCount);
 
-  // 4. The two lawn tiles.
-  const std::string data = Module1::DataFolderPath();
+  // 4. The two lawn tiles. On a high-density screen every picture comes
+  // from the 2x folder, drawn at twice the size under the same name.
+  std::string data = Module1::DataFolderPath();
+  if (forms::Screen::PictureScale() == 2) data += std::string("2x") + plat::PathSeparator();
   for (std::unique_ptr<cTile>* tile : {&m_cStageTile, &m_cLawnTile}) {
     *tile = std::make_unique<cTile>();
     (*tile)->Initialise(this);
@@ -203,8 +286,8 @@ void Form1::BuildScene() {
   m_cBlank->Active(true);
 
   // 9. and 10. The current garden and the clean lawn, both plain lawn.
-  const std::int32_t w = PixelsX(forms::Screen::Width());
-  const std::int32_t h = PixelsY(forms::Screen::Height());
+  const std::int32_t w = covered.width;
+  const std::int32_t h = covered.height;
   m_cStage = std::make_unique<cBitmap>();
   m_cStage->CreateAtSize(w, h);
   m_cLawn = std::make_unique<cBitmap>();
@@ -213,16 +296,20 @@ void Form1::BuildScene() {
   m_cLawnTile->TileDC(m_cLawn->hDC(), w, h);
 
   // 11. Where the password is ours to ask for, the system's task-switching
-  // keys are blocked and the stage stays in front.
+  // keys are blocked (by the show's stage, once) and every stage stays in
+  // front.
   if (Module1::PlatformId != 2 && Module1::UsePassword != 0) {
     std::int32_t zero = 0;
-    Module1::LastApiResult =
-        win::SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 1, &zero, 0);
+    if (!m_bOtherStage)
+      Module1::LastApiResult =
+          win::SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 1, &zero, 0);
     Module1::LastApiResult =
         win::SetWindowPos(hWnd(), win::HWND_TOPMOST(), 0, 0, 0, 0, kNoMoveNoSize);
   }
+  if (m_bOtherStage) return;
 
-  // 12. The taskbar is hidden (the end of the show brings it back).
+  // 12. The taskbar is hidden (the end of the show brings it back); the
+  // show's stage does it, once.
   Module1::TaskbarHwnd = win::FindWindowA("Shell_traywnd", "");
   Module1::LastApiResult =
       win::SetWindowPos(Module1::TaskbarHwnd, win::HWND_TOP(), 0, 0, 0, 0, win::SWP_HIDEWINDOW);
@@ -245,10 +332,12 @@ void Form1::PlantAtRandom(cSprite& sprite) {
   stage::RandomGenerator& rnd = stage::ShowRandom();
   rnd.Reseed(plat::TimeOfDay());
   // The product of a 24-bit fraction and a 32-bit width is exact in double
-  // precision, so every platform rounds the same value.
-  const std::int32_t w = PixelsX(ScaleWidth());
+  // precision, so every platform rounds the same value. The window covers
+  // its monitor: its size in pixels is the monitor's.
+  const Area covered = Covered();
+  const std::int32_t w = covered.width;
   const std::int32_t x = Rounded32(static_cast<double>(rnd.Next()) * w);
-  const std::int32_t h = PixelsY(ScaleHeight());
+  const std::int32_t h = covered.height;
   const std::int32_t y = Rounded32(static_cast<double>(rnd.Next()) * h);
   sprite.X(x);
   sprite.Y(y);

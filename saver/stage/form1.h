@@ -4,6 +4,11 @@
 //
 // Loading the form builds the scene and runs the frame loop, which does not
 // return while the show runs; the show ends through Module1::EndShow.
+//
+// A full-screen show on a desktop of several monitors gives each monitor a
+// garden of its own: the stage of the show covers the primary monitor and
+// owns one more stage per other monitor, set up the same way; its frame
+// loop steps them all.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +47,7 @@ class Form1 : public forms::Form {
   ~Form1() override;
 
   void Form_Load() override;
+  void Form_Unload(int& cancel) override;
   void Form_KeyDown(int keyCode, int shift) override;
   void Form_MouseDown(int button, int shift, float x, float y) override;
   void Form_MouseMove(int button, int shift, float x, float y) override;
@@ -68,6 +74,9 @@ class Form1 : public forms::Form {
   // and waits.
   void PrepareForTest();
   void DrawFrameForTest();
+
+  // This stage and the other monitors' stages, the primary first.
+  std::vector<Form1*> Stages();
 
   const stage::RunOptions& Options() const { return m_options; }
   const GardenLocals& Locals() const { return m_loop; }
@@ -100,6 +109,13 @@ class Form1 : public forms::Form {
 
   // The set-up steps 1 to 12 of Form_Load; raise on failure.
   void BuildScene();
+  // The monitors of a full-screen show of several, the primary first;
+  // none otherwise.
+  std::vector<Area> ShowMonitors() const;
+  // One more stage for each monitor but the first.
+  void BuildOtherStages(const std::vector<Area>& monitors);
+  // The stage's place and size, pixels: its monitor, else the screen.
+  Area Covered() const;
   void LoadSheet(Sheet& sheet, const std::string& path, std::int32_t cellsAcross,
                  std::int32_t cellsDown, win::COLORREF transColor);
   void CreateSprite(const Sheet& sheet, std::unique_ptr<cSprite>& sprite);
@@ -113,6 +129,8 @@ class Form1 : public forms::Form {
   void AdvanceGrowth(Sprites& sprites, std::vector<std::int16_t>& stages, std::int32_t first,
                      std::int32_t last, std::int32_t cells);
   void DrawFlowers(Sprites& sprites, std::int16_t count, win::HDC destination);
+  // A frame's drawing, growing or mowing as the mode says.
+  void DrawFrame();
   // The end of a run of -frames N: the snapshot, then the end of the show.
   void EndOfRun();
   void WriteSnapshot(const std::string& path);
@@ -157,6 +175,10 @@ class Form1 : public forms::Form {
   InputHook m_inputHook;
   bool m_bSetUpOnly = false;
   bool m_bSetUpDone = false;
+  // Set for the stage of a monitor other than the primary: the stage of the
+  // show owns it, shows it and runs its frames.
+  bool m_bOtherStage = false;
+  std::vector<std::unique_ptr<Form1>> m_cOtherStages;
 };
 
 // The stage of this run.

@@ -2,6 +2,7 @@
 // flowers or moves the tractor of a mowing pass, then serves the window
 // system and waits for the next frame's tick. Everything is composed on the
 // off-screen bitmaps; only what a sprite changed is copied to the window.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -60,7 +61,7 @@ struct Form1::Kind {
 
 void Form1::RunGarden() {
   try {
-    PrepareGarden();
+    for (Form1* stage : Stages()) stage->PrepareGarden();
     m_lFramesRun = 0;
     if (m_frameHook) m_frameHook(*this, 0);
     for (;;) {
@@ -78,8 +79,11 @@ void Form1::PrepareGarden() {
   m_loop = GardenLocals{};
   // 1. and 2.
   m_loop.lFormHDC = hDC();
-  m_lScreenWidth = plat::TwipsToPixels(forms::Screen::Width(), forms::Screen::TwipsPerPixelX());
-  m_lScreenHeight = plat::TwipsToPixels(forms::Screen::Height(), forms::Screen::TwipsPerPixelY());
+  // The pixels themselves: twips rounded to a whole number per pixel would
+  // leave bands uncovered where twips per pixel is not whole (192 dpi).
+  const Area covered = Covered();
+  m_lScreenWidth = covered.width;
+  m_lScreenHeight = covered.height;
 
   // 3. The logo, 5 pixels above the bottom-left corner.
   cSprite& logo = Obj(m_cLogo);
@@ -123,11 +127,8 @@ void Form1::PrepareGarden() {
 
 void Form1::GardenFrame() {
   m_loop.lNextTick = static_cast<std::int32_t>(win::GetTickCount());
-  // The mode is read once, at the start of the frame.
-  if (m_iMode == 0)
-    GrowingFrame();
-  else
-    MowingFrame();
+  // One frame of every monitor's garden, then the messages of them all.
+  for (Form1* stage : Stages()) stage->DrawFrame();
   forms::DoEvents();
   // Wrapping, so that frames stay paced where the counter passes 2^31.
   m_loop.lNextTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_loop.lNextTick) +
@@ -267,9 +268,34 @@ void Form1::EndOfRun() {
 }
 
 void Form1::WriteSnapshot(const std::string& path) {
+  // The whole desktop: each garden at its monitor's place, black between.
+  const std::vector<Form1*> stages = Stages();
+  const Area first = Covered();
+  int left = first.left, top = first.top;
+  int right = first.left + first.width, bottom = first.top + first.height;
+  for (Form1* stage : stages) {
+    const Area a = stage->Covered();
+    left = std::min(left, a.left);
+    top = std::min(top, a.top);
+    right = std::max(right, a.left + a.width);
+    bottom = std::max(bottom, a.top + a.height);
+  }
   plat::Image shown;
-  if (!plat::ReadPixels(m_loop.lFormHDC, 0, 0, m_lScreenWidth, m_lScreenHeight, shown) ||
-      !plat::WriteFileBytes(path, plat::EncodePng(shown))) {
+  shown.width = right - left;
+  shown.height = bottom - top;
+  shown.px.assign(static_cast<std::size_t>(shown.width) * static_cast<std::size_t>(shown.height),
+                  0);
+  bool read = true;
+  for (Form1* stage : stages) {
+    const Area a = stage->Covered();
+    plat::Image part;
+    read = read && plat::ReadPixels(stage->m_loop.lFormHDC, 0, 0, stage->m_lScreenWidth,
+                                    stage->m_lScreenHeight, part);
+    for (int y = 0; read && y < part.height; ++y)
+      for (int x = 0; x < part.width; ++x)
+        shown.at(a.left - left + x, a.top - top + y) = part.at(x, y);
+  }
+  if (!read || !plat::WriteFileBytes(path, plat::EncodePng(shown))) {
     // The show still ends as asked; the missing file tells the caller.
     std::fprintf(stderr, "Tamarel: the snapshot %s could not be written\n", path.c_str());
   }
@@ -279,7 +305,10 @@ void Form1::WriteSnapshot(const std::string& path) {
 
 void Form1::PrepareForTest() { PrepareGarden(); }
 
-void Form1::DrawFrameForTest() {
+void Form1::DrawFrameForTest() { DrawFrame(); }
+
+void Form1::DrawFrame() {
+  // The mode is read once, at the start of the frame.
   if (m_iMode == 0)
     GrowingFrame();
   else

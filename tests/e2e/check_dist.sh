@@ -12,7 +12,11 @@ for t in linux win32 win64; do
   [ -f "$d/ovinflowers.ini" ] || fail "$d/ovinflowers.ini missing"
   grep -q '^\[flowers\]' "$d/ovinflowers.ini" && grep -q '^\[applic\]' "$d/ovinflowers.ini" ||
     fail "$d/ovinflowers.ini lacks a section"
-  for p in $pictures; do [ -f "$d/ovinsoftware/tamarel/$p.bmp" ] || fail "$d: $p.bmp missing"; done
+  for p in $pictures; do
+    for f in "$d/ovinsoftware/tamarel/$p.bmp" "$d/ovinsoftware/tamarel/2x/$p.bmp"; do
+      [ -f "$f" ] || fail "$f missing"
+    done
+  done
 done
 [ -x dist/linux/Tamarel ] || fail "dist/linux/Tamarel missing"
 [ -x dist/linux/Pellmar ] || fail "dist/linux/Pellmar missing"

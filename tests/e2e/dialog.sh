@@ -5,8 +5,9 @@
 # web-site button hands the maker's home page to the real browser hand-off
 # (xdg-open, which Wine's own calls too) and the dialog stays; Tab then Enter
 # ("Close") ends the program with status 0 and the file holds the counts.
-# The session's end saves as "Close" does. The counts' limits and the file's
-# odd values are the unit tests' table.
+# The session's end saves as "Close" does. At 192 dpi the client area is
+# twice as large and the banner's place shows the banner drawn at twice the
+# size. The counts' limits and the file's odd values are the unit tests' table.
 #   tests/e2e/dialog.sh linux|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -101,5 +102,18 @@ if open_dialog; then
   ended_with "9 1 5 8" "the session's end"
 else
   fail "/c opened no window the second time"
+fi
+
+# 3. At 200 % (192 dpi) the banner drawn at twice the size fills its place:
+# 3420 x 1365 twips at (120, 50) are 456 x 182 pixels at (16, 6).
+e2e_dpi 192
+if open_dialog; then
+  [ "$CW x $CH" = "482 x 586" ] || fail "192 dpi: the client area is $CW x $CH, not 482 x 586"
+  import -window root -crop 456x182+$((CX + 16))+$((CY + 6)) +repage PNG24:"$tmp/banner192.png"
+  d=$(compare -metric AE "$ROOT/saver/resources/2x/banner.bmp" "$tmp/banner192.png" null: 2>&1)
+  [ "$d" = 0 ] || fail "192 dpi: the banner's place does not show the 2x banner ($d pixels differ)"
+  kill "$PID"
+else
+  fail "/c opened no window at 192 dpi"
 fi
 e2e_end

@@ -191,7 +191,7 @@ if [ "$target" = win64 ]; then
   }
 
   install
-  for f in Tamarel.scr Pellmar.exe ovinflowers.ini $(cd "$tmp/dist" && ls ovinsoftware/tamarel/*.bmp); do
+  for f in Tamarel.scr Pellmar.exe ovinflowers.ini $(cd "$tmp/dist" && ls ovinsoftware/tamarel/*.bmp ovinsoftware/tamarel/2x/*.bmp); do
     cmp -s "$inst/$f" "$tmp/dist/$f" || fail "setup: $f is not installed as built"
   done
   [ -f "$inst/uninstall.exe" ] || fail "setup: no uninstaller"

@@ -31,7 +31,7 @@ dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends: $(dpkg-d
 root=$tmp/root
 dpkg -x "$deb" "$root" || fail "dpkg -x failed"
 lib=$root/usr/lib/tamarel
-for f in Tamarel Pellmar ovinflowers.ini $(cd "$tmp/dist" && ls ovinsoftware/tamarel/*.bmp) \
+for f in Tamarel Pellmar ovinflowers.ini $(cd "$tmp/dist" && ls ovinsoftware/tamarel/*.bmp ovinsoftware/tamarel/2x/*.bmp) \
   ../../share/xscreensaver/config/tamarel.xml ../../share/man/man6/tamarel.6.gz; do
   [ -s "$lib/$f" ] || fail "no /usr/lib/tamarel/$f"
 done

@@ -9,8 +9,16 @@
 #     other shows flowers; no pure-green pixel ever shows;
 #   - win64: the same runs of the Linux build (the dist folder "linux" next
 #     to DIST) give identical pictures;
+#   - at 192 dpi (Xft.dpi; LogPixels in a prefix of its own): frame 1 and
+#     the end of the first pass are the 2x lawn with the 2x logo over the
+#     whole screen, on Linux and Wine alike;
 #   - a full-screen show (/s) on the real clock: a screenshot shows the lawn
-#     and the logo (under xscreensaver: the package's script).
+#     and the logo (under xscreensaver: the package's script);
+#   - two monitors of different sizes (a nested X server, two Xinerama
+#     heads): each gets a garden of its own size, its own logo in its corner
+#     and its own flowers, the same on Linux and Windows; the show covers
+#     another program's window on the second monitor, and a key ends it and
+#     brings that window back.
 #   tests/e2e/show.sh linux|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -123,6 +131,32 @@ if [ "$target" = win64 ]; then
   fi
 fi
 
+# ---- at 200 % (192 dpi) -----------------------------------------------------------
+
+# The pictures drawn at twice the size, over every pixel of the screen: frame
+# 1 and the end of the first pass (half the rows: the strip is twice as high)
+# show the 2x lawn with the 2x logo 5 pixels above the corner; Linux and
+# Windows alike.
+e2e_dpi 192
+d2=$data/2x
+read -r logo2_w logo2_h < <(size_of "$d2/logo.bmp")
+[ "$logo2_w $logo2_h" = "$((2 * logo_w)) $((2 * logo_h))" ] || fail "the 2x logo is $logo2_w x $logo2_h"
+convert -size ${W}x${H} "tile:$d2/lawn.bmp" \( "$d2/logo.bmp" -transparent '#00FF00' \) \
+  -geometry +0+$((H - logo2_h - 5)) -composite PNG24:"$tmp/lawn_logo_2x.png"
+pass_end2=$((frames_before_pass + (H / (2 * blank_h) + 1) * ((W + 10 + 2 * (tractor_w + blank_w)) / 2 + 1)))
+platforms=("$target")
+[ "$target" = win64 ] && [ -x "$tmp/linux/Tamarel" ] && platforms+=(linux)
+for n in 1 "$pass_end2"; do
+  for p in "${platforms[@]}"; do
+    folder=$tmp/dist
+    [ "$p" = "$target" ] || folder=$tmp/linux
+    snapshot "$p" "$folder" "$n" "$tmp/$p-192-$n.png" || continue
+    d=$(differing "$tmp/lawn_logo_2x.png" "$tmp/$p-192-$n.png")
+    [ "$d" = 0 ] || fail "$p at 192 dpi, frame $n: $d pixels are not the 2x lawn or the 2x logo in the corner"
+  done
+done
+e2e_dpi 96
+
 # ---- a full-screen show on the real clock -----------------------------------------
 
 # screenshot_until OUT SECONDS: a screenshot once the logo and the lawn show.
@@ -146,4 +180,67 @@ fi
 kill "$PID" 2>/dev/null
 wait_exit "$PID" 10
 
+# ---- two monitors -------------------------------------------------------------------
+
+# Xephyr lays its screens side by side inside a host server; without RandR,
+# Wine and our X code see its two Xinerama heads as two monitors.
+pids+=("$XVFB_PID")
+start_xvfb 1900x800x24
+n=$((${DISPLAY#:} + 1))
+while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+Xephyr ":$n" -screen 1024x768+0+0 -screen 800x600+1024+0 +xinerama -extension RANDR -ac -nolisten tcp \
+  >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=:$n
+e2e_wait 10 xdpyinfo -ext XINERAMA 2>/dev/null || fail "Xephyr did not start"
+# Wine's desktop process belongs to the display it started on.
+[ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
+W=1824 H=768
+# Frame 1: each monitor's lawn tiled from its own corner with its logo 5
+# pixels above its bottom-left corner; black where no monitor is.
+convert -size ${W}x${H} xc:black \( -size 1024x768 "tile:$data/lawn.bmp" \) -composite \
+  \( -size 800x600 "tile:$data/lawn.bmp" \) -geometry +1024+0 -composite \
+  \( "$data/logo.bmp" -transparent '#00FF00' \) -geometry +0+$((768 - logo_h - 5)) -composite \
+  \( "$data/logo.bmp" -transparent '#00FF00' \) -geometry +1024+$((600 - logo_h - 5)) -composite \
+  PNG24:"$tmp/two_lawns.png"
+for n in 1 600; do
+  snapshot "$target" "$tmp/dist" "$n" "$tmp/$target-two-$n.png" || continue
+  g=$(pure_green "$tmp/$target-two-$n.png")
+  [ "$g" = 0 ] || fail "two monitors, frame $n: $g pure-green pixels"
+  d=$(differing "$tmp/two_lawns.png" "$tmp/$target-two-$n.png")
+  [ "$n" = 1 ] && [ "$d" != 0 ] && fail "two monitors, frame 1: $d pixels are not each monitor's lawn and logo"
+  if [ "$target" = win64 ] && [ -x "$tmp/linux/Tamarel" ]; then
+    snapshot linux "$tmp/linux" "$n" "$tmp/linux-two-$n.png" &&
+      d=$(differing "$tmp/$target-two-$n.png" "$tmp/linux-two-$n.png") &&
+      { [ "$d" = 0 ] || fail "two monitors, frame $n: Linux and Windows differ in $d pixels"; }
+  fi
+done
+# The second monitor grows flowers of its own.
+convert "$tmp/$target-two-600.png" -crop 800x600+1024+0 +repage PNG24:"$tmp/second.png"
+convert "$tmp/two_lawns.png" -crop 800x600+1024+0 +repage PNG24:"$tmp/second_lawn.png"
+[ "$(differing "$tmp/second_lawn.png" "$tmp/second.png")" != 0 ] || fail "no flowers on the second monitor"
+
+# magenta_on_second: magenta pixels where the other program's window lies.
+magenta_on_second() {
+  import -window root -crop 280x180+1110+110 +repage PNG24:"$tmp/other.png" 2>/dev/null &&
+    convert "$tmp/other.png" -fill black +opaque magenta -fill white -opaque magenta \
+      -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null
+}
+magenta_is() { [ "$(magenta_on_second)" = "$1" ] && echo yes; }
+convert -size 300x200 xc:magenta "$tmp/magenta.png"
+display -geometry +1100+100 -title other "$tmp/magenta.png" &
+pids+=($!)
+e2e_wait 10 magenta_is 50400 || fail "the other program's window did not show ($(magenta_on_second))"
+e2e_run "$prog" /s
+if e2e_wait 30 fullscreen_windows 800x600 && fullscreen_windows 1024x768 | grep -q .; then
+  e2e_wait 20 magenta_is 0 || fail "the show leaves the other program's window on the second monitor uncovered"
+  # The key on the second monitor's stage (Wine gives the focus itself).
+  [ "$target" = linux ] && xdotool windowfocus --sync "$(fullscreen_windows 800x600)" 2>/dev/null
+  xdotool key space
+  wait_exit "$PID" 10 || fail "a key on two monitors did not end the show"
+  [ -z "$(fullscreen_windows 800x600)$(fullscreen_windows 1024x768)" ] || fail "a stage stayed after the end"
+  e2e_wait 10 magenta_is 50400 || fail "the other program's window did not come back ($(magenta_on_second))"
+else
+  fail "/s did not cover both monitors: $(xwininfo -root -children | grep -c Tamarel) stage windows"
+fi
 e2e_end

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   MSG msg;
   if (argc == 3 && strcmp(argv[1], "client") == 0) {
     POINT origin = {0, 0};
+    SetProcessDPIAware(); /* the screen's pixels at every scale */
     h = FindWindowA(NULL, argv[2]);
     if (!h || !GetClientRect(h, &r) || !ClientToScreen(h, &origin)) return 1;
     printf("%ld %ld %ld %ld\n", (long)origin.x, (long)origin.y, (long)r.right, (long)r.bottom);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -87,24 +88,52 @@ TEST(Sheets, AreOneRowOfWholeCellsOfFlowerSize) {
 
 TEST(Sheets, TransparentColourIsExactAndNothingElseNearIt) {
   SKIP_ON_WINDOWS();
-  for (const char* file :
-       {"data/yellowFlower.bmp", "data/redFlower.bmp", "data/roses.bmp", "data/whiteFlower.bmp",
-        "data/tractor.bmp", "data/blank.bmp", "data/logo.bmp"}) {
-    SCOPED_TRACE(file);
-    const plat::Image bm = Load(file);
-    int key = 0, nearKey = 0;
-    for (const auto& p : bm.px) {
-      if (p == kKey)
-        ++key;
-      else if (NearKey(p))
-        ++nearKey;
+  for (const std::string sub : {"data/", "data/2x/"})
+    for (const char* name : {"yellowFlower.bmp", "redFlower.bmp", "roses.bmp", "whiteFlower.bmp",
+                             "tractor.bmp", "blank.bmp", "logo.bmp"}) {
+      const std::string file = sub + name;
+      SCOPED_TRACE(file);
+      const plat::Image bm = Load(file);
+      int key = 0, nearKey = 0;
+      for (const auto& p : bm.px) {
+        if (p == kKey)
+          ++key;
+        else if (NearKey(p))
+          ++nearKey;
+      }
+      EXPECT_EQ(nearKey, 0) << "pixels that look like the transparent green";
+      EXPECT_GT(key, 0) << "a sprite needs transparent pixels";
+      // The four corners of the sheet are transparent: no sprite is a box.
+      EXPECT_EQ(bm.at(0, 0), kKey);
+      EXPECT_EQ(bm.at(bm.width - 1, 0), kKey);
     }
-    EXPECT_EQ(nearKey, 0) << "pixels that look like the transparent green";
-    EXPECT_GT(key, 0) << "a sprite needs transparent pixels";
-    // The four corners of the sheet are transparent: no sprite is a box.
-    EXPECT_EQ(bm.at(0, 0), kKey);
-    EXPECT_EQ(bm.at(bm.width - 1, 0), kKey);
-  }
+}
+
+// The pictures for high-density screens keep the cells and the layout at
+// twice the size, drawn anew: a copy with doubled pixels would look blurred.
+TEST(Doubled, EveryPictureIsTwiceItsOneTimesSizeAndDrawnAtThatSize) {
+  SKIP_ON_WINDOWS();
+  for (const char* dir : {"data", "saver/resources", "mailer/resources"})
+    for (const auto& e : std::filesystem::directory_iterator(
+             std::filesystem::path(testutil::SourceDir()) / dir / "2x")) {
+      const std::string name = e.path().filename().string();
+      const std::string one = std::string(dir) + "/" + name,
+                        twice = std::string(dir) + "/2x/" + name;
+      SCOPED_TRACE(twice);
+      const plat::Image a = Load(one), b = Load(twice);
+      ASSERT_EQ(b.width, 2 * a.width);
+      ASSERT_EQ(b.height, 2 * a.height);
+      int blocks = 0, mixed = 0;
+      for (int y = 0; y < b.height; y += 2)
+        for (int x = 0; x < b.width; x += 2, ++blocks) {
+          const auto p = b.at(x, y);
+          mixed += !(p == b.at(x + 1, y) && p == b.at(x, y + 1) && p == b.at(x + 1, y + 1));
+        }
+      // The strip is all transparent: nothing to draw.
+      if (twice != "data/2x/blank.bmp") {
+        EXPECT_GT(mixed, blocks / 20);
+      }
+    }
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ TEST(Generator, RemakesEveryCommittedPictureByteForByte) {
   std::set<std::string> made, kept;
   for (const auto& e : fs::recursive_directory_iterator(out))
     if (e.is_regular_file()) made.insert(fs::relative(e.path(), out).generic_string());
-  for (const char* dir : {"data", "saver/resources", "mailer/resources"})
+  for (const char* dir : {"data", "saver/resources", "mailer/resources", "data/2x",
+                          "saver/resources/2x", "mailer/resources/2x"})
     for (const auto& e : fs::directory_iterator(fs::path(testutil::SourceDir()) / dir)) {
       const std::string ext = e.path().extension().string();
       if (ext == ".bmp" || ext == ".ico")

@@ -8,6 +8,7 @@
 
 #include "platform/forms.h"
 #include "platform/process.h"
+#include "platform/testing.h"
 #include "saver/host/module1.h"
 #include "saver/stage/random.h"
 #include "stage/stage_fixture.h"
@@ -114,6 +115,31 @@ TEST_F(SetUpTest, TheSceneAfterTheSetUp) {
   for (cBitmap* area : {f.Stage(), f.Lawn()}) {
     ASSERT_NE(area, nullptr);
     EXPECT_EQ(stagetest::FirstDifference(lawn, stagetest::Read(area->hDC(), 0, 0, 200, 150)), "");
+  }
+}
+
+TEST_F(SetUpTest, From168DpiThePicturesComeFromThe2xFolder) {
+  for (const float dpi : {144.0f, 168.0f}) {
+    SCOPED_TRACE(dpi);
+    forms::SetTwipsPerPixelForTest(1440.0f / dpi);
+    EXPECT_EQ(SetUpWith(Counts("1", "1", "1", "1"), {"2x/logo.bmp"}), dpi < 168);
+  }
+}
+
+TEST_F(SetUpTest, AtEveryScaleTheStageCoversTheWholeScreen) {
+  // 168, 192 and 216 dpi: twips per pixel is not whole there.
+  for (const float dpi : {168.0f, 192.0f, 216.0f}) {
+    SCOPED_TRACE(dpi);
+    forms::SetTwipsPerPixelForTest(1440.0f / dpi);
+    ScreenSize(1280, 720);
+    ASSERT_TRUE(SetUpWith(Counts("1", "1", "1", "1")));
+    Form1& f = TheForm1();
+    EXPECT_EQ(f.Stage()->Width(), 1280);
+    EXPECT_EQ(f.Lawn()->Height(), 720);
+    f.PrepareForTest();
+    EXPECT_EQ(f.ScreenWidth(), 1280);
+    EXPECT_EQ(f.Logo()->Y(), 720 - stagetest::kLogoH - 5);
+    EXPECT_EQ(f.Tractor()->Y(), 720 - stagetest::kTractorH);
   }
 }
 

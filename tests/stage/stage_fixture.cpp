@@ -116,6 +116,7 @@ void StageTest::TearDown() {
   forms::SetMsgBoxHookForTest(nullptr);
   plat::SetProgramFolderForTest("");
   forms::SetScreenSizeOverride(0, 0);
+  forms::SetTwipsPerPixelForTest(0);
   plat::SetClockMode(plat::ClockMode::Real);
   forms::DoEvents();
 }
@@ -134,7 +135,8 @@ void StageTest::MakeProgramFolder(const std::map<std::string, std::string>& coun
   ASSERT_TRUE(testutil::WriteText(testutil::Join(folder_, "ovinflowers.ini"), ini));
   const std::string data = Module1::DataFolderPath();
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(data), ec);
+  // The same small pictures stand in for those of high-density screens.
+  std::filesystem::create_directories(std::filesystem::path(data) / "2x", ec);
   ASSERT_FALSE(ec) << data;
   std::vector<std::pair<std::string, plat::Image>> pictures = {
       {"lawn.bmp", LawnPicture()},
@@ -143,15 +145,17 @@ void StageTest::MakeProgramFolder(const std::map<std::string, std::string>& coun
       {"blank.bmp", BlankPicture()},
   };
   for (int k = 0; k < kKinds; ++k) pictures.emplace_back(kKindFile[k], SheetPicture(k));
-  for (const auto& [name, img] : pictures) {
-    bool skip = false;
-    for (const std::string& l : leaveOut) skip = skip || l == name;
-    if (skip) {
-      std::filesystem::remove(std::filesystem::path(data + name), ec);
-    } else {
-      ASSERT_TRUE(WritePicture(data + name, img)) << data + name;
+  for (const std::string sub : {"", "2x/"})
+    for (const auto& [file, img] : pictures) {
+      const std::string name = sub + file;
+      bool skip = false;
+      for (const std::string& l : leaveOut) skip = skip || l == name;
+      if (skip) {
+        std::filesystem::remove(std::filesystem::path(data + name), ec);
+      } else {
+        ASSERT_TRUE(WritePicture(data + name, img)) << data + name;
+      }
     }
-  }
 }
 
 void StageTest::MakeProgramFolder(int yellow, int red, int rose, int white) {

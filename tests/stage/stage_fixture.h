@@ -59,7 +59,8 @@ class StageTest : public testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // The settings file's flower section, and which pictures to leave out.
+  // The settings file's flower section, and which pictures to leave out
+  // ("2x/logo.bmp" names one of the folder for high-density screens).
   void MakeProgramFolder(const std::map<std::string, std::string>& counts,
                          const std::vector<std::string>& leaveOut = {});
   void MakeProgramFolder(int yellow, int red, int rose, int white);

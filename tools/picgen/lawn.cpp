@@ -45,9 +45,9 @@ struct Blade {
 
 }  // namespace
 
-Image MakeLawn() {
+Image MakeLawn(int unit) {
   Rng rng(0x1A3B5C7D);
-  Canvas c(kSize, kSize, 4);
+  Canvas c(kSize, kSize, 4, unit);
   TorusNoise coarse(5, rng), mid(10, rng), fine(20, rng), grain(40, rng);
   auto patch = [&](double x, double y) {
     const double px = x < 0 ? x + kSize : (x >= kSize ? x - kSize : x);

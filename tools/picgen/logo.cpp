@@ -18,11 +18,11 @@ TextStyle NameStyle(double cap, double top) {
   return s;
 }
 
-Image MakeLogo(Rgb lawnTone) {
+Image MakeLogo(Rgb lawnTone, int unit) {
   const TextStyle name = NameStyle(34, 9);
   const double end = 7 + TextWidth("Tamarel", name) + name.cap * name.slant;
   // Room for a little bouquet after the name: a daisy over a red petunia.
-  Canvas c(static_cast<int>(end) + 32, 56, 4);
+  Canvas c(static_cast<int>(end) + 32, 56, 4, unit);
   DrawText(c, "Tamarel", 7, 9, name);
   PetuniaHead(c, {end + 21, 40}, 8, 1, 10);
   DaisyHead(c, {end + 14, 25}, 13, 1, 4);

@@ -14,10 +14,11 @@ namespace {
 const Rgb kWhite{255, 255, 255};
 const Rgb kButtonFace = Hex(0xF0F0F0);
 
-// The lawn's pixels as a fill, repeated.
-Fill LawnFill(const Image& lawn, int dy) {
-  return [&lawn, dy](double x, double y) {
-    const int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y)) + dy;
+// The lawn's pixels as a fill, repeated; the lawn is made at `unit`.
+Fill LawnFill(const Image& lawn, int dy, int unit) {
+  return [&lawn, dy, unit](double x, double y) {
+    const int ix = static_cast<int>(std::floor(x * unit)),
+              iy = static_cast<int>(std::floor(y * unit)) + dy * unit;
     const Pixel& p = lawn.At(((ix % lawn.w) + lawn.w) % lawn.w, ((iy % lawn.h) + lawn.h) % lawn.h);
     return Rgb{static_cast<double>(p.r), static_cast<double>(p.g), static_cast<double>(p.b)};
   };
@@ -25,12 +26,12 @@ Fill LawnFill(const Image& lawn, int dy) {
 
 }  // namespace
 
-Image MakeBanner(const Image& lawn) {
+Image MakeBanner(const Image& lawn, int unit) {
   constexpr int kW = 228, kH = 91;
-  Canvas c(kW, kH, 4);
+  Canvas c(kW, kH, 4, unit);
   // Sky fading to white over a band of lawn.
   c.Rect(0, 0, kW, kH, Linear({0, 0}, Hex(0xA8D4F2), {0, 62}, Hex(0xF4FAFF)));
-  const Fill grass = LawnFill(lawn, 30);
+  const Fill grass = LawnFill(lawn, 30, unit);
   c.Rect(0, 76, kW, kH, grass);
   // A gently rounded edge of the lawn.
   c.Paint(
@@ -62,20 +63,20 @@ Image MakeBanner(const Image& lawn) {
   return c.ResolveOpaque(kWhite);
 }
 
-Image MakeFlowerIcon(Kind kind) {
+Image MakeFlowerIcon(Kind kind, int unit) {
   switch (kind) {
     case Kind::Yellow: {
-      Canvas c(21, 19, 4);
+      Canvas c(21, 19, 4, unit);
       OrchidHead(c, {10.5, 9.2}, 20.5, 1);
       return c.ResolveOpaque(kWhite);
     }
     case Kind::Red: {
-      Canvas c(22, 21, 4);
+      Canvas c(22, 21, 4, unit);
       PetuniaHead(c, {11, 10.5}, 9.6, 1, 0);
       return c.ResolveOpaque(kWhite);
     }
     case Kind::Rose: {
-      Canvas c(18, 21, 4);
+      Canvas c(18, 21, 4, unit);
       Stem(c, {{9, 21}, {9, 14}}, 0.9, Hex(0x3F7A2A), Hex(0x1A3A12));
       RoseHead(c, {9, 8.6}, 8.6, 1);
       return c.ResolveOpaque(kWhite);
@@ -83,14 +84,14 @@ Image MakeFlowerIcon(Kind kind) {
     case Kind::White:
       break;
   }
-  Canvas c(22, 20, 4);
+  Canvas c(22, 20, 4, unit);
   DaisyHead(c, {11, 10}, 10.4, 1, 5);
   return c.ResolveOpaque(kWhite);
 }
 
-Image MakeWebsiteButton() {
+Image MakeWebsiteButton(int unit) {
   constexpr int kW = 102, kH = 17;
-  Canvas c(kW, kH, 4);
+  Canvas c(kW, kH, 4, unit);
   c.Rect(0, 0, kW, kH, Solid(kButtonFace));
   DaisyHead(c, {8.5, 8.5}, 8.2, 1, 5);
   TextStyle s;

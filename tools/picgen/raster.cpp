@@ -109,13 +109,15 @@ void Image::Blit(const Image& src, int x, int y) {
 
 bool NearKey(const Pixel& p) { return p.r < 64 && p.g > 191 && p.b < 64; }
 
-Canvas::Canvas(int w, int h, int samples)
-    : w_(w),
-      h_(h),
+Canvas::Canvas(int w, int h, int samples, int unit)
+    : w_(w * unit),
+      h_(h * unit),
       s_(samples),
-      cx1_(w),
-      cy1_(h),
-      col_(static_cast<std::size_t>(w) * h * samples * samples),
+      u_(unit),
+      k_(unit),
+      cx1_(w_),
+      cy1_(h_),
+      col_(static_cast<std::size_t>(w_) * h_ * samples * samples),
       cov_(col_.size(), 0) {}
 
 void Canvas::SetClip(int x, int y, int w, int h) {
@@ -125,10 +127,10 @@ void Canvas::SetClip(int x, int y, int w, int h) {
     cy1_ = h_;
     return;
   }
-  cx0_ = std::max(0, x);
-  cy0_ = std::max(0, y);
-  cx1_ = std::min(w_, x + w);
-  cy1_ = std::min(h_, y + h);
+  cx0_ = std::max(0, x * u_);
+  cy0_ = std::max(0, y * u_);
+  cx1_ = std::min(w_, (x + w) * u_);
+  cy1_ = std::min(h_, (y + h) * u_);
 }
 
 void Canvas::Paint(double x0, double y0, double x1, double y1,

@@ -63,22 +63,22 @@ constexpr Pixel kKey{0, 255, 0, 255};
 // True for colours a viewer could take for the transparent green.
 bool NearKey(const Pixel& p);
 
-// A canvas of w x h pixels with s x s samples per pixel. Shapes paint the
-// samples they cover; a sample that no shape covered stays empty.
+// A canvas of w x h units with s x s samples per pixel and `unit` pixels per
+// unit: the same drawing made at unit 2 is the picture at twice the size,
+// every edge drawn at that resolution. Shapes paint the samples they cover;
+// a sample that no shape covered stays empty.
 class Canvas {
  public:
-  Canvas(int w, int h, int samples = 4);
+  Canvas(int w, int h, int samples = 4, int unit = 1);
 
-  int Width() const { return w_; }
-  int Height() const { return h_; }
-  // Drawing origin and scale: shapes are given relative to it (a sheet's
-  // cell, a small copy of a plant).
+  // Drawing origin and scale, in units: shapes are given relative to it (a
+  // sheet's cell, a small copy of a plant).
   void SetOrigin(double x, double y, double scale = 1) {
-    ox_ = x;
-    oy_ = y;
-    k_ = scale;
+    ox_ = x * u_;
+    oy_ = y * u_;
+    k_ = scale * u_;
   }
-  // Limits painting to a rectangle in pixels (a sheet's cell); none when w = 0.
+  // Limits painting to a rectangle in units (a sheet's cell); none when w = 0.
   void SetClip(int x, int y, int w, int h);
 
   // Paints every sample inside bbox (relative to the origin) for which inside
@@ -108,8 +108,8 @@ class Canvas {
   Image ResolveAlpha() const;
 
  private:
-  int w_, h_, s_;
-  double ox_ = 0, oy_ = 0, k_ = 1;
+  int w_, h_, s_, u_;
+  double ox_ = 0, oy_ = 0, k_;
   int cx0_ = 0, cy0_ = 0, cx1_ = 0, cy1_ = 0;
   std::vector<Rgb> col_;
   std::vector<std::uint8_t> cov_;

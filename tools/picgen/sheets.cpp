@@ -29,9 +29,9 @@ SheetPlan PlanOf(Kind kind) {
 
 int CellCount(Kind kind) { return PlanOf(kind).cells; }
 
-Image MakeFlowerSheet(Kind kind, Rgb lawnTone) {
+Image MakeFlowerSheet(Kind kind, Rgb lawnTone, int unit) {
   const SheetPlan plan = PlanOf(kind);
-  Canvas c(plan.cells * plan.cellWidth, plan.cellHeight, 4);
+  Canvas c(plan.cells * plan.cellWidth, plan.cellHeight, 4, unit);
   for (int i = 0; i < plan.cells; ++i) {
     c.SetOrigin(i * plan.cellWidth, 0);
     c.SetClip(i * plan.cellWidth, 0, plan.cellWidth, plan.cellHeight);
@@ -40,12 +40,12 @@ Image MakeFlowerSheet(Kind kind, Rgb lawnTone) {
   return c.ResolveSprite(lawnTone);
 }
 
-Image MakeBlank() {
+Image MakeBlank(int unit) {
   // The strip that trails the tractor is drawn onto the clean lawn at every
   // step of its way, so any pixel of it that is not transparent would be
   // smeared into a line across the whole screen: it stays transparent and
   // puts the lawn back exactly as it was.
-  return Image(32, 100, kKey);
+  return Image(32 * unit, 100 * unit, kKey);
 }
 
 }  // namespace picgen

@@ -123,8 +123,8 @@ void TractorCell(Canvas& c, int cell) {
 
 }  // namespace
 
-Image MakeTractor(Rgb lawnTone) {
-  Canvas c(kCells * kCellWidth, kCellHeight, 4);
+Image MakeTractor(Rgb lawnTone, int unit) {
+  Canvas c(kCells * kCellWidth, kCellHeight, 4, unit);
   for (int i = 0; i < kCells; ++i) {
     c.SetOrigin(i * kCellWidth, 0);
     c.SetClip(i * kCellWidth, 0, kCellWidth, kCellHeight);

@@ -332,6 +332,13 @@ class Form {
   float Height() const;
   void SetWindowState(WindowState s);
   WindowState GetWindowState() const { return state_; }
+  // The monitor a borderless maximised form covers, pixels of the virtual
+  // screen; a width of 0 (the default) is the whole screen at 0, 0.
+  struct Area {
+    int left = 0, top = 0, width = 0, height = 0;
+  };
+  void SetMonitorArea(const Area& a);
+  const Area& MonitorArea() const { return monitor_; }
   // Embeds the form into a window of another program (the X window id of
   // a screen-saver host); set before Load. 0 = a window of its own.
   void SetHostWindow(std::uint64_t id) { host_ = id; }
@@ -383,6 +390,7 @@ class Form {
   float left_ = 0, top_ = 0;
   float outerW_ = -1, outerH_ = -1;  // set through SetWidth/SetHeight
   WindowState state_ = WindowState::Normal;
+  Area monitor_;
   std::uint64_t host_ = 0;
   bool loaded_ = false;
   bool shown_ = false;
@@ -417,10 +425,22 @@ float Width();   // twips
 float Height();  // twips
 float TwipsPerPixelX();
 float TwipsPerPixelY();
+// The size in pixels as the system counts them. Twips come back to these only
+// where twips per pixel is whole (96, 120, 144 dpi); at 192 dpi (7.5) the
+// rounded conversion would lose a sixteenth of the screen.
+int WidthPixels();
+int HeightPixels();
 }  // namespace Screen
 // Runs with another screen size (pixels): the host window of an embedded
 // show, and tests. 0, 0 = the real screen.
 void SetScreenSizeOverride(int widthPx, int heightPx);
+bool ScreenSizeOverridden();
+
+namespace Screen {
+// 2 from 168 dots per inch (175 %) up, where the programs show their
+// pictures drawn at twice the size; 1 below.
+int PictureScale();
+}  // namespace Screen
 
 // Initialises the native side (once, before the first form; also done by the
 // first use).

@@ -94,8 +94,10 @@ HANDLE LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int cx, int cy, UINT f
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
 COLORREF GetPixel(HDC hdc, int x, int y);
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c);
-// BITSPIXEL only.
+// The colour depth and the screen's dots per inch (the desktop's scale).
 constexpr int BITSPIXEL = 12;
+constexpr int LOGPIXELSX = 88;
+constexpr int LOGPIXELSY = 90;
 int GetDeviceCaps(HDC hdc, int index);
 
 // ---- windows and the desktop ------------------------------------------------
@@ -115,6 +117,34 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
 HWND FindWindowA(LPCSTR cls, LPCSTR name);
 BOOL IsWindowVisible(HWND hwnd);
 BOOL SystemParametersInfoA(UINT action, UINT param, void* pv, UINT winIni);
+
+// ---- monitors ---------------------------------------------------------------------
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+struct HMONITOR__;
+using HMONITOR = HMONITOR__*;
+using LPARAM = std::intptr_t;
+// Same layout as Windows' MONITORINFO.
+struct MONITORINFO {
+  DWORD cbSize;
+  RECT rcMonitor;  // pixels of the virtual screen
+  RECT rcWork;
+  DWORD dwFlags;
+};
+constexpr DWORD MONITORINFOF_PRIMARY = 1;
+// Called once per monitor; returning FALSE stops the enumeration. (Windows
+// calls its own convention's callback; the win32 side passes this one on.)
+using MONITORENUMPROC = BOOL (*)(HMONITOR monitor, HDC dc, RECT* rect, LPARAM data);
+// Every monitor of the desktop (dc and clip null only). Portable: the X
+// server's RandR monitors where it has them, else its Xinerama heads, else
+// the whole screen; nothing without an X server.
+BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC proc, LPARAM data);
+BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 
 // ---- kernel32 -----------------------------------------------------------------
 

@@ -26,6 +26,7 @@
 #include "gdi/surface.h"
 #include "platform/image.h"
 #include "platform/winapi.h"
+#include "x11/x11.h"
 
 namespace portable::gdi {
 
@@ -573,6 +574,11 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
 int GetDeviceCaps(HDC hdc, int index) {
   Table& t = Gdi::Settled();
   if (!t.FindDc(hdc)) return 0;
+  if (index == LOGPIXELSX || index == LOGPIXELSY) {
+    // Every DC answers with the screen's: the desktop's scale, 96 off X.
+    const int dpi = portable::x11::ScreenDpi();
+    return dpi > 0 ? dpi : 96;
+  }
   return index == BITSPIXEL ? 32 : 0;
 }
 

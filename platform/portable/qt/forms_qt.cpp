@@ -86,19 +86,23 @@ void WatchSessionEnd() {
 
 QScreen* TheScreen() { return QGuiApplication::primaryScreen(); }
 
-// The screen's rectangle in device pixels, with the runtime's size
-// (the host window's, or a test's) when one is set.
-QRect ScreenRectPx() {
+// What a full-screen form covers in device pixels: its monitor, else the
+// screen with the runtime's size (the host window's, or a test's) when one
+// is set.
+QRect FullScreenRect(const Form& f) {
+  const Form::Area& a = f.MonitorArea();
+  if (a.width > 0 && a.height > 0) return QRect(a.left, a.top, a.width, a.height);
   QRect r(0, 0, 1024, 768);
   if (QScreen* s = TheScreen()) r = s->geometry();
-  const int w = internal::PxX(Screen::Width());
-  const int h = internal::PxY(Screen::Height());
-  return QRect(r.topLeft(), QSize(std::max(1, w), std::max(1, h)));
+  return QRect(r.topLeft(),
+               QSize(std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())));
 }
 
+// Whether a window manager may take the rectangle for one of Qt's screens.
 bool FillsRealScreen(const QRect& r) {
-  QScreen* s = TheScreen();
-  return s && r == s->geometry();
+  for (QScreen* s : QGuiApplication::screens())
+    if (r == s->geometry()) return true;
+  return false;
 }
 
 void ApplyFlags(QtForm& qf) {
@@ -183,7 +187,7 @@ void ApplyState(QtForm& qf) {
       if (f.GetBorderStyle() == BorderStyle::None) {
         // A borderless maximised window covers the whole screen; set the
         // geometry too, for there may be no window manager to do it.
-        const QRect r = ScreenRectPx();
+        const QRect r = FullScreenRect(f);
         w->setGeometry(r);
         w->setWindowState(FillsRealScreen(r) ? Qt::WindowFullScreen : Qt::WindowNoState);
       } else {
@@ -479,8 +483,11 @@ ScreenInfo QueryScreen() {
   const qreal ratio = s->devicePixelRatio();
   info.widthPx = static_cast<int>(s->geometry().width() * ratio + 0.5);
   info.heightPx = static_cast<int>(s->geometry().height() * ratio + 0.5);
-  const qreal dx = s->logicalDotsPerInchX();
-  const qreal dy = s->logicalDotsPerInchY();
+  // On X, the desktop's scale as the GDI reports it (LOGPIXELSX), so that
+  // forms, drawing and pictures follow one number, as on Windows.
+  const int xdpi = portable::x11::ScreenDpi();
+  const qreal dx = xdpi > 0 ? xdpi : s->logicalDotsPerInchX();
+  const qreal dy = xdpi > 0 ? xdpi : s->logicalDotsPerInchY();
   if (dx > 0) info.twipsPerPixelX = static_cast<float>(1440.0 / dx);
   if (dy > 0) info.twipsPerPixelY = static_cast<float>(1440.0 / dy);
   return info;

@@ -5,6 +5,7 @@
 #include <xcb/shm.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "forms_side.h"
 #include "x11/x11.h"
@@ -128,6 +129,57 @@ bool WindowSize(unsigned long xid, int* width, int* height) {
   if (width) *width = info.width;
   if (height) *height = info.height;
   return true;
+}
+
+namespace {
+
+// The value of `Xft.dpi` in resource-database text ("name:\tvalue" lines, as
+// xrdb writes them); 0 when it is missing or not a sensible number.
+int XftDpiIn(const std::string& db) {
+  std::size_t at = 0;
+  while (at < db.size()) {
+    std::size_t end = db.find('\n', at);
+    if (end == std::string::npos) end = db.size();
+    std::string line = db.substr(at, end - at);
+    at = end + 1;
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    std::string name = line.substr(0, colon);
+    const auto notBlank = [](const std::string& s) { return s.find_first_not_of(" \t"); };
+    const std::size_t first = notBlank(name);
+    if (first == std::string::npos) continue;
+    name = name.substr(first, name.find_last_not_of(" \t") + 1 - first);
+    if (name != "Xft.dpi") continue;
+    const char* value = line.c_str() + colon + 1;
+    char* rest = nullptr;
+    const double dpi = std::strtod(value, &rest);
+    if (rest == value || !(dpi >= 24 && dpi <= 1440)) return 0;
+    return static_cast<int>(dpi + 0.5);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int ScreenDpi() {
+  static int dpi = -1;
+  if (dpi >= 0) return dpi;
+  xcb_connection_t* c = Connection();
+  const xcb_screen_t* screen = DefaultScreen();
+  if (!c || !screen) return dpi = 0;
+  dpi = 96;
+  // The root window's RESOURCE_MANAGER holds the database; ask for up to 4 MB.
+  xcb_get_property_reply_t* r = xcb_get_property_reply(
+      c,
+      xcb_get_property(c, 0, screen->root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1u << 20),
+      nullptr);
+  if (r && r->format == 8) {
+    const auto* text = static_cast<const char*>(xcb_get_property_value(r));
+    const int len = xcb_get_property_value_length(r);
+    if (const int xft = XftDpiIn(std::string(text, static_cast<std::size_t>(len)))) dpi = xft;
+  }
+  std::free(r);
+  return dpi;
 }
 
 bool ScreenSize(int* width, int* height) {

@@ -14,4 +14,10 @@ bool WindowSize(unsigned long xid, int* width, int* height);
 // The size of the default screen; false when there is no display.
 bool ScreenSize(int* width, int* height);
 
+// The desktop's scale in dots per inch: `Xft.dpi` of the server's resource
+// database, as desktops set it for high-density screens; 96 without it, 0
+// when there is no display. Read once: like Windows, a program keeps the
+// scale it started with.
+int ScreenDpi();
+
 }  // namespace portable::x11

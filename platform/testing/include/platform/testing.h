@@ -30,6 +30,8 @@ namespace forms {
 using MsgBoxHook =
     std::function<int(const std::string& text, int style, const std::string& caption)>;
 void SetMsgBoxHookForTest(MsgBoxHook hook);
+// The screen's twips per pixel, both ways, as at another dpi (0 = its own).
+void SetTwipsPerPixelForTest(float twips);
 
 }  // namespace forms
 
