@@ -8,8 +8,9 @@ TAMAREL_PACKAGES=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   googletest libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinerama0-dev fontconfig fonts-dejavu-core fonts-liberation fonts-wine
-  wine64 xvfb xserver-xephyr xdotool x11-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
+  wine64 xvfb xdotool x11-utils x11-xserver-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
   file procps psmisc nsis p7zip-full
+  dpkg-dev lintian xserver-xephyr libxml2-utils
 )
 
 need_root() {

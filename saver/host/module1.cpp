@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "platform/forms.h"
+#include "platform/host_window.h"
 #include "platform/process.h"
 #include "platform/rules.h"
 #include "saver/settings_dialog/form2.h"
 #include "saver/stage/form1.h"
+#include "saver/stage/run_options.h"
 
 namespace Module1 {
 
@@ -67,8 +69,10 @@ void DetectPlatform() {
 
 void Main() {
   // Claimed in every mode, so that a show started while the settings dialog
-  // is open sees this process too.
-  const bool another = plat::PreviousInstance();
+  // is open sees this process too; except under a host (xscreensaver), which
+  // runs one copy per monitor and decides itself how many run.
+  const bool hosted = stage::ParseRunOptions(plat::Arguments(), plat::HostWindowNamed()).hosted;
+  const bool another = !hosted && plat::PreviousInstance();
 
   DetectPlatform();
   const std::string wish =

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <iterator>
 #include <limits>
 
 #include "platform/errors.h"
@@ -188,8 +189,9 @@ forms::Form::Area Form1::Covered() const {
 }
 
 std::vector<forms::Form::Area> Form1::ShowMonitors() const {
-  // A show in a host's window (or on a test's screen) has that one window.
-  if (m_options.hostWindow != 0 || forms::ScreenSizeOverridden()) return {};
+  // A show in a host's window (or on a test's screen) has that one window;
+  // a host runs a copy per monitor itself.
+  if (m_options.hostWindow != 0 || m_options.hosted || forms::ScreenSizeOverridden()) return {};
   std::vector<Area> monitors = DesktopMonitors();
   // One monitor: the whole screen, as ever.
   if (monitors.size() < 2) monitors.clear();
@@ -199,9 +201,11 @@ std::vector<forms::Form::Area> Form1::ShowMonitors() const {
 void Form1::BuildOtherStages(const std::vector<Area>& monitors) {
   m_cOtherStages.clear();
   for (std::size_t i = 1; i < monitors.size(); ++i) {
-    // No options: the clock, the count of frames and the snapshot are the
-    // show's.
-    auto other = std::make_unique<Form1>(stage::RunOptions{});
+    // The same flowers; the clock, the count of frames and the snapshot are
+    // the show's.
+    stage::RunOptions options;
+    std::copy(std::begin(m_options.counts), std::end(m_options.counts), options.counts);
+    auto other = std::make_unique<Form1>(options);
     other->m_bOtherStage = true;
     other->SetMonitorArea(monitors[i]);
     Form1& added = *other;
@@ -226,10 +230,16 @@ void Form1::BuildScene() {
   Module1::ReadIniValue("flowers", "red", Module1::RedCount, ini);
   Module1::ReadIniValue("flowers", "rose", Module1::RoseCount, ini);
   Module1::ReadIniValue("flowers", "white", Module1::WhiteCount, ini);
-  m_iYellowCount = CountOf(Module1::YellowCount);
-  m_iRedCount = CountOf(Module1::RedCount);
-  m_iRoseCount = CountOf(Module1::RoseCount);
-  m_iWhiteCount = CountOf(Module1::WhiteCount);
+  // A count given on the command line (a host's panel) holds for this run
+  // only; the file's text for it is then not needed.
+  const auto count = [this](int kind, const std::string& text) {
+    const std::int16_t given = m_options.counts[kind];
+    return given >= 0 ? given : CountOf(text);
+  };
+  m_iYellowCount = count(0, Module1::YellowCount);
+  m_iRedCount = count(1, Module1::RedCount);
+  m_iRoseCount = count(2, Module1::RoseCount);
+  m_iWhiteCount = count(3, Module1::WhiteCount);
 
   // 4. The two lawn tiles.
   const std::string data = Module1::DataFolderPath();

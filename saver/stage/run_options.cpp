@@ -49,7 +49,10 @@ std::uint64_t ParseWindowId(const std::string& text) {
 }
 
 RunOptions ParseRunOptions(const std::vector<std::string>& args, const char* xscreensaverWindow) {
+  static const char* const kCountNames[] = {"-yellow", "-red", "-rose", "-white"};
+  constexpr std::uint64_t kMostFlowers = 10;
   RunOptions o;
+  o.hosted = xscreensaverWindow != nullptr;
   // A value is taken only when it is well formed; otherwise the word after
   // the option is read as an option of its own.
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -67,15 +70,26 @@ RunOptions ParseRunOptions(const std::vector<std::string>& args, const char* xsc
     } else if (name == "-virtual-clock") {
       o.virtualClock = true;
     } else if (name == "-root") {
+      o.hosted = true;
       if (xscreensaverWindow) {
         const std::uint64_t id = ParseWindowId(xscreensaverWindow);
         if (id != 0) o.hostWindow = id;
       }
     } else if (name == "-window-id") {
+      o.hosted = true;
       const std::uint64_t id = hasValue ? ParseWindowId(args[i + 1]) : 0;
       if (id != 0) {
         o.hostWindow = id;
         ++i;
+      }
+    } else {
+      for (int k = 0; k < 4; ++k) {
+        std::uint64_t n = 0;
+        if (name == kCountNames[k] && hasValue &&
+            ParseUnsigned(args[i + 1], 0, 10, kMostFlowers, &n)) {
+          o.counts[k] = static_cast<std::int16_t>(n);
+          ++i;
+        }
       }
     }
   }

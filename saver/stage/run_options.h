@@ -5,7 +5,12 @@
 //   -virtual-clock    the clock moves only with the frame loop's waits
 //   -root             draw into the window the host names (plat::HostWindowNamed)
 //   -window-id ID     draw into window ID (hex 0x... or decimal)
-// Each also with two dashes. A malformed value leaves its option unset.
+//   -yellow N, -red N, -rose N, -white N
+//                     that many flowers of the kind for this run (0 to 10, as
+//                     the settings dialog offers), in place of the settings
+//                     file's count; nothing is written
+// Each also with two dashes. A malformed value leaves its option unset (a
+// count then comes from the settings file).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +24,12 @@ struct RunOptions {
   std::string snapshot;      // "": none
   bool virtualClock = false;
   std::uint64_t hostWindow = 0;  // 0: a window of its own
+  // A host (xscreensaver) runs this copy: -root or -window-id was given, or
+  // the host named a window. The host decides how many copies run.
+  bool hosted = false;
+  // Flower counts given on the command line, in the order yellow, red, rose,
+  // white; -1: the settings file's.
+  std::int16_t counts[4] = {-1, -1, -1, -1};
 };
 
 // `xscreensaverWindow`: the window the host names (nullptr: none).

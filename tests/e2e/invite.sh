@@ -2,7 +2,9 @@
 # The mailer invitation end to end, through real shows ended by a key press
 # on a small display of our own (flower counts 0, so shows start fast):
 #   due (appcurrent past appalert) and online: the show's end starts the
-#     mailer (its window appears) and writes appdisplay=0;
+#     mailer (its window appears) with no arguments and writes appdisplay=0;
+#     with no mailer in the folder the invitation is given up just the same,
+#     without a message;
 #   due while offline, in a network namespace of our own with only a down
 #   loopback, or with a default route that leads nowhere: nothing is
 #   written, no mailer.
@@ -40,6 +42,8 @@ show() {
 }
 
 # mailer_appears SECONDS: the mailer's window came up; the mailer is closed.
+# Its command line's last word (in ARGS_END) is its own name when it was
+# given no arguments.
 mailer_appears() {
   local found=
   for _ in $(seq $(($1 * 10 + 1))); do
@@ -47,7 +51,10 @@ mailer_appears() {
     [ -n "$found" ] && break
     sleep 0.1
   done
-  for p in $found; do kill "$p" 2>/dev/null; done
+  for p in $found; do
+    ARGS_END=$(tr '\0' '\n' <"/proc/$p/cmdline" 2>/dev/null | grep -v '^$' | tail -n 1)
+    kill "$p" 2>/dev/null
+  done
   [ -n "$found" ]
 }
 applic() { echo "display=$(ini_key applic appdisplay) current=$(ini_key applic appcurrent) alert=$(ini_key applic appalert)"; }
@@ -57,8 +64,14 @@ due='[flowers]\nyellow=0\nred=0\nrose=0\nwhite=0\n[applic]\nappdisplay=1\nappcur
 printf "$due" >"$ini"
 if show; then
   mailer_appears 20 || fail "the show's end started no mailer"
+  [[ $ARGS_END =~ Pellmar(\.exe)?$ ]] || fail "the mailer was started with arguments (... $ARGS_END)"
   [ "$(applic)" = "display=0 current=5 alert=2" ] || fail "after the invitation: $(applic)"
 fi
+# ... and without a mailer in the folder (the show ends: no message holds it).
+mv "$mailer" "$tmp/mailer.away"
+printf "$due" >"$ini"
+show && { [ "$(applic)" = "display=0 current=5 alert=2" ] || fail "a missing mailer left $(applic)"; }
+mv "$tmp/mailer.away" "$mailer"
 
 # 2. Due while offline. Each run starts a fresh Wine server inside its
 # namespace, so that the system's view of the network is the namespace's.

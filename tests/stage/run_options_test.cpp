@@ -55,4 +55,28 @@ TEST(RunOptionsTest, MalformedValuesAreIgnored) {
   EXPECT_EQ(o.hostWindow, 0u);
 }
 
+// The counts a host's panel passes; a bad one leaves the settings file's.
+TEST(RunOptionsTest, FlowerCountsFromTheCommandLine) {
+  RunOptions o = ParseRunOptions({"--root", "--yellow", "0", "--red", "10", "-rose", "7"}, nullptr);
+  EXPECT_EQ(o.counts[0], 0);
+  EXPECT_EQ(o.counts[1], 10);
+  EXPECT_EQ(o.counts[2], 7);
+  EXPECT_EQ(o.counts[3], -1);
+  for (const char* bad : {"11", "-1", "", "3x", "2.5", "99999999999999999999", "--white"}) {
+    o = ParseRunOptions({"--white", bad, "--yellow", "4"}, nullptr);
+    EXPECT_EQ(o.counts[3], -1) << bad;
+    EXPECT_EQ(o.counts[0], 4) << bad;
+  }
+}
+
+// Runs under a host take no single-instance claim (the host runs one copy
+// per monitor); a plain show does.
+TEST(RunOptionsTest, HostedRuns) {
+  for (const Args& a :
+       {Args{"--root"}, Args{"-root"}, Args{"-window-id", "0x400008"}, Args{"--window-id", "junk"}})
+    EXPECT_TRUE(ParseRunOptions(a, nullptr).hosted) << a[0];
+  EXPECT_TRUE(ParseRunOptions({}, "0x400008").hosted);
+  EXPECT_FALSE(ParseRunOptions({"/s", "--yellow", "3"}, nullptr).hosted);
+}
+
 }  // namespace
