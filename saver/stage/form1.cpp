@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <iterator>
 #include <limits>
 
 #include "platform/errors.h"
@@ -188,8 +189,9 @@ forms::Form::Area Form1::Covered() const {
 }
 
 std::vector<forms::Form::Area> Form1::ShowMonitors() const {
-  // A show in a host's window (or on a test's screen) has that one window.
-  if (m_options.hostWindow != 0 || forms::ScreenSizeOverridden()) return {};
+  // A show in a host's window (or on a test's screen) has that one window;
+  // a host runs a copy per monitor itself.
+  if (m_options.hostWindow != 0 || m_options.hosted || forms::ScreenSizeOverridden()) return {};
   std::vector<Area> monitors = DesktopMonitors();
   // One monitor: the whole screen, as ever.
   if (monitors.size() < 2) monitors.clear();
@@ -199,9 +201,11 @@ std::vector<forms::Form::Area> Form1::ShowMonitors() const {
 void Form1::BuildOtherStages(const std::vector<Area>& monitors) {
   m_cOtherStages.clear();
   for (std::size_t i = 1; i < monitors.size(); ++i) {
-    // No options: the clock, the count of frames and the snapshot are the
-    // show's.
-    auto other = std::make_unique<Form1>(stage::RunOptions{});
+    // The same flowers; the clock, the count of frames and the snapshot are
+    // the show's.
+    stage::RunOptions options;
+    std::copy(std::begin(m_options.counts), std::end(m_options.counts), options.counts);
+    auto other = std::make_unique<Form1>(options);
     other->m_bOtherStage = true;
     other->SetMonitorArea(monitors[i]);
     Form1& added = *other;
