@@ -66,6 +66,21 @@ start_xvfb() {
   return 1
 }
 
+# start_two_heads: two monitors side by side, 1024 x 768 and 800 x 600: a
+# nested Xephyr with two Xinerama heads and no RandR (so that Wine and our X
+# code see two monitors) inside an Xvfb of our own. Sets DISPLAY to the
+# nested server; its process joins the e2e script's pids.
+start_two_heads() {
+  start_xvfb 1900x800x24 || return 1
+  local n=$((${DISPLAY#:} + 1))
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xephyr ":$n" -screen 1024x768+0+0 -screen 800x600+1024+0 +xinerama -extension RANDR -ac -noreset \
+    -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  export DISPLAY=:$n
+  for _ in $(seq 100); do xdpyinfo -ext XINERAMA >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
 stop_xvfb() {
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
   XVFB_PID=

@@ -69,7 +69,6 @@ as_user() {
 }
 e2e_cleanup_extra() {
   as_user xscreensaver-command -exit >/dev/null 2>&1
-  [ -n "${xephyr:-}" ] && kill "$xephyr" 2>/dev/null
   chmod -R u+w "$tmp" 2>/dev/null
 }
 flowers() { tr -d '\r' <"$own" 2>/dev/null | sed -n '/^\[flowers\]/,/^\[/ s/^[a-z]*=//p' | tr '\n' ' '; }
@@ -99,14 +98,7 @@ stop_xvfb
 
 # ---- xscreensaver, two monitors -----------------------------------------------------------
 
-start_xvfb 1900x800x24 || { fail "no display of our own"; e2e_end; }
-n=$((${DISPLAY#:} + 1))
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xephyr ":$n" -screen 1024x768+0+0 -screen 800x600+1024+0 +xinerama -extension RANDR -ac -noreset \
-  -nolisten tcp >/dev/null 2>&1 &
-xephyr=$!
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-export DISPLAY=:$n
+start_two_heads || { fail "no two-monitor display of our own"; e2e_end; }
 switches="--yellow 0 --red 0 --rose 0 --white 0"
 printf 'mode: one\nselected: 0\nlock: False\nfade: False\nunfade: False\nsplash: False\ntimeout: 0:30:00\nprograms: tamarel --root %s\n' \
   "$switches" >"$home/.xscreensaver"

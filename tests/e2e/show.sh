@@ -185,14 +185,7 @@ wait_exit "$PID" 10
 # Xephyr lays its screens side by side inside a host server; without RandR,
 # Wine and our X code see its two Xinerama heads as two monitors.
 pids+=("$XVFB_PID")
-start_xvfb 1900x800x24
-n=$((${DISPLAY#:} + 1))
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xephyr ":$n" -screen 1024x768+0+0 -screen 800x600+1024+0 +xinerama -extension RANDR -ac -nolisten tcp \
-  >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=:$n
-e2e_wait 10 xdpyinfo -ext XINERAMA 2>/dev/null || fail "Xephyr did not start"
+start_two_heads || fail "Xephyr did not start"
 # Wine's desktop process belongs to the display it started on.
 [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
 W=1824 H=768
