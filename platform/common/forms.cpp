@@ -579,6 +579,7 @@ float TwipsPerPixelY() {
   if (seams::twipsPerPixel > 0) return seams::twipsPerPixel;
   return backend::QueryScreen().twipsPerPixelY;
 }
+int PictureScale() { return 1440.0 / TwipsPerPixelX() >= 167.5 ? 2 : 1; }
 }  // namespace Screen
 
 void SetScreenSizeOverride(int widthPx, int heightPx) {
@@ -587,8 +588,6 @@ void SetScreenSizeOverride(int widthPx, int heightPx) {
 }
 
 bool ScreenSizeOverridden() { return g_overrideW > 0 || g_overrideH > 0; }
-
-int Screen::PictureScale() { return 1440.0 / TwipsPerPixelX() >= 167.5 ? 2 : 1; }
 
 void Init() {
   if (g_initialised) return;

@@ -430,17 +430,14 @@ float TwipsPerPixelY();
 // rounded conversion would lose a sixteenth of the screen.
 int WidthPixels();
 int HeightPixels();
+// 2 from 168 dots per inch (175 %) up, where the programs show their
+// pictures drawn at twice the size; 1 below.
+int PictureScale();
 }  // namespace Screen
 // Runs with another screen size (pixels): the host window of an embedded
 // show, and tests. 0, 0 = the real screen.
 void SetScreenSizeOverride(int widthPx, int heightPx);
 bool ScreenSizeOverridden();
-
-namespace Screen {
-// 2 from 168 dots per inch (175 %) up, where the programs show their
-// pictures drawn at twice the size; 1 below.
-int PictureScale();
-}  // namespace Screen
 
 // Initialises the native side (once, before the first form; also done by the
 // first use).
