@@ -233,6 +233,11 @@ e2e_dpi() {
   printf 'Xft.dpi: %s\n' "$1" | xrdb -nocpp -merge
   [ "$target" = win64 ] || return 0
   E2E_PREFIX_96=$WINEPREFIX
+  wine_dpi_prefix "$1"
+}
+# wine_dpi_prefix DPI: WINEPREFIX set to the prefix of that scale (LogPixels),
+# made when missing.
+wine_dpi_prefix() {
   export WINEPREFIX=$ROOT/build/wine-e2e-dpi$1
   [ -d "$WINEPREFIX" ] && return 0
   wine_fresh_prefix
