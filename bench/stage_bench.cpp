@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "platform/forms.h"
+#include "platform/gdi_counters.h"
 #include "platform/image.h"
-#include "platform/portable/gdi/counters.h"
 #include "platform/process.h"
 #include "platform/testing.h"
 #include "saver/gfx/cbitmap.h"

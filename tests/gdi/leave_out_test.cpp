@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "gdi/gdi_fixture.h"
-#include "platform/portable/gdi/counters.h"
+#include "platform/gdi_counters.h"
 #include "platform/portable/gdi/surface.h"
 #include "platform/winapi.h"
 
