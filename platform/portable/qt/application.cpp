@@ -39,7 +39,7 @@ class CloseKeyFilter : public QObject {
     auto* fw = dynamic_cast<FormWindow*>(w->window());
     if (!fw || !fw->Owner()->form) return false;
     Form* form = fw->Owner()->form;
-    RunFromQt([form] { form->NativeCloseRequested(); });
+    RunFromNative([form] { form->NativeCloseRequested(); });
     return true;
   }
 };
@@ -59,7 +59,7 @@ void WatchSessionEnd() {
   auto* n = new QSocketNotifier(g_sessionPipe[0], QSocketNotifier::Read, g_app);
   QObject::connect(n, &QSocketNotifier::activated, [n] {
     n->setEnabled(false);
-    RunFromQt(internal::EndSession);
+    RunFromNative(internal::EndSession);
   });
   plat::native::SetSessionEndNotifier(NotifySessionEnd);
 }
@@ -118,7 +118,7 @@ void Init() {
   g_wakeup = new QTimer(g_app);
   g_wakeup->setSingleShot(true);
   g_wakeup->setTimerType(Qt::PreciseTimer);
-  QObject::connect(g_wakeup, &QTimer::timeout, [] { RunFromQt(internal::FireDueTimers); });
+  QObject::connect(g_wakeup, &QTimer::timeout, [] { RunFromNative(internal::FireDueTimers); });
   RegisterFormsSide();
 }
 
