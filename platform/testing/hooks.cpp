@@ -10,6 +10,10 @@ void SetArgumentsForTest(const std::string& argumentText) { seams::SetArgumentTe
 void SetProgramFolderForTest(const std::string& folder) { seams::programFolder = folder; }
 void SetUserSettingsBaseForTest(const std::string& folder) { seams::userSettingsBase = folder; }
 void SetEndInterceptForTest(bool intercept) { seams::endIntercepted = intercept; }
+void SetManualClock(std::int64_t millis, float timeOfDay) {
+  seams::manualMillis = millis;
+  seams::manualTimeOfDay = timeOfDay;
+}
 
 }  // namespace plat
 

@@ -3,6 +3,7 @@
 // edge that cannot run here (the password module of the 95/98/ME family).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -21,6 +22,9 @@ void SetUserSettingsBaseForTest(const std::string& folder);
 // Instead of ending the process, EndProgram runs the exit steps and throws
 // ProgramEnded.
 void SetEndInterceptForTest(bool intercept);
+// The manual clock (ClockMode::Manual): sets its milliseconds and the time
+// of day. TickCount() is then exactly the milliseconds (mod 2^32).
+void SetManualClock(std::int64_t millis, float timeOfDay);
 
 }  // namespace plat
 
