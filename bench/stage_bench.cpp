@@ -26,7 +26,6 @@
 #include <vector>
 
 #include "platform/forms.h"
-#include "platform/gdi_counters.h"
 #include "platform/image.h"
 #include "platform/process.h"
 #include "platform/testing.h"

@@ -1,5 +1,5 @@
 // Where the portable GDI counts what benchmarks and tests read
-// (platform/testing's gdi_counters.h): pixels copied to our windows go to a
+// (platform/testing.h): pixels copied to our windows go to a
 // counter only when one is set, so the programs count nothing.
 #pragma once
 

@@ -1,6 +1,7 @@
 // What tests set in the platform and programs never do: the command line,
-// the program folder, the end of the program, message boxes, and the one
-// edge that cannot run here (the password module of the 95/98/ME family).
+// the program folder, the end of the program, the manual clock, message
+// boxes, the one edge that cannot run here (the password module of the
+// 95/98/ME family); and what the portable GDI counts.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,19 @@ void SetMsgBoxHookForTest(MsgBoxHook hook);
 void SetTwipsPerPixelForTest(float twips);
 
 }  // namespace forms
+
+// What the portable GDI counts (Linux), for benchmarks and tests.
+namespace portable::gdi {
+
+// Pixels copied to our windows through BitBlt since the start, left-out
+// transfers included (the benchmarks count what the program copies there).
+std::uint64_t WindowPixelsCopied();
+// Transfers left out so far because they would have changed nothing.
+std::uint64_t TransfersLeftOut();
+// Leaving out on or off (on at start); what is owed is done first.
+void SetLeaveOutForTest(bool enabled);
+
+}  // namespace portable::gdi
 
 namespace win {
 
