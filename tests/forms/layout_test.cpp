@@ -132,8 +132,7 @@ TEST_F(FormsTest, UnloadedFormHasNoWindowCanLoadAgainAndTakesANewBorder) {
   forms::DoEvents();
   EXPECT_EQ(forms::test::ShownText(d.labelA), "Again");
   EXPECT_EQ(FocusedControl(d), &d.close);
-  // A border changed while shown takes effect: the client area keeps its
-  // size and, without a frame, starts at the window's corner.
+  // A border taken off while shown: the same client area, at the window's corner.
   const forms::test::PixelRect framed = forms::test::ClientRect(d);
   d.SetBorderStyle(forms::BorderStyle::None);
   forms::DoEvents();
