@@ -27,7 +27,6 @@
 
 #include "platform/forms.h"
 #include "platform/image.h"
-#include "platform/portable/gdi/counters.h"
 #include "platform/process.h"
 #include "platform/testing.h"
 #include "saver/gfx/cbitmap.h"

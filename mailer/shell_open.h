@@ -1,5 +1,6 @@
-// The mailer's own copy of the document-opening service: the address goes
-// to the system's default handler (the web browser for http addresses).
+// The mailer's own document-opening service, the platform's: the address
+// goes to the system's default handler (the web browser for http
+// addresses). Its tests put their own in its place.
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,19 @@
-// The platform clock in its three modes. The virtual clock moves in steps of
+// The platform clock in its modes (the manual one is set by tests, through
+// seams.h). The virtual clock moves in steps of
 // the Windows tick (15.625 ms), so a run paces the same on every platform.
 #include <algorithm>
 #include <cmath>
 
 #include "platform/process.h"
 #include "process_internal.h"
+#include "seams.h"
 
 namespace plat {
+
+namespace seams {
+std::int64_t manualMillis = 0;
+float manualTimeOfDay = 0;
+}  // namespace seams
 
 namespace {
 
@@ -19,9 +26,6 @@ constexpr std::int64_t kStepMicros = 15'625;
 std::int64_t g_virtBaseMillis = kVirtualStartMillis;
 double g_virtBaseTimeOfDay = kVirtualStartTimeOfDay;
 std::int64_t g_virtSteps = 0;
-
-std::int64_t g_manualMillis = 0;
-float g_manualTimeOfDay = 0;
 
 std::int64_t VirtualMillis() { return g_virtBaseMillis + g_virtSteps * kStepMicros / 1000; }
 
@@ -43,18 +47,12 @@ void SetClockMode(ClockMode mode) {
 
 ClockMode GetClockMode() { return g_mode; }
 
-void SetVirtualClockStart(std::uint32_t tick, float timeOfDay) {
-  g_virtBaseMillis = tick;
-  g_virtBaseTimeOfDay = timeOfDay;
-  g_virtSteps = 0;
-}
-
 std::uint32_t TickCount() {
   switch (g_mode) {
     case ClockMode::Virtual:
       return static_cast<std::uint32_t>(VirtualMillis());
     case ClockMode::Manual:
-      return static_cast<std::uint32_t>(g_manualMillis);
+      return static_cast<std::uint32_t>(seams::manualMillis);
     case ClockMode::Real:
       break;
   }
@@ -68,7 +66,7 @@ float TimeOfDay() {
       return static_cast<float>(std::fmod(t, 86400.0));
     }
     case ClockMode::Manual:
-      return g_manualTimeOfDay;
+      return seams::manualTimeOfDay;
     case ClockMode::Real:
       break;
   }
@@ -80,7 +78,7 @@ std::int64_t ClockMillis() {
     case ClockMode::Virtual:
       return VirtualMillis();
     case ClockMode::Manual:
-      return g_manualMillis;
+      return seams::manualMillis;
     case ClockMode::Real:
       break;
   }
@@ -103,11 +101,6 @@ void AdvanceVirtualClockToTick(std::uint32_t target) {
   const std::int64_t gap = static_cast<std::int64_t>(target - now);
   g_virtSteps += std::max<std::int64_t>(0, gap * 1000 / kStepMicros - 1);
   while (!Reached(TickCount(), target)) ++g_virtSteps;
-}
-
-void SetManualClock(std::int64_t millis, float timeOfDay) {
-  g_manualMillis = millis;
-  g_manualTimeOfDay = timeOfDay;
 }
 
 }  // namespace plat

@@ -1,6 +1,7 @@
 // The shared half of the forms runtime: properties, keyboard order, timers
-// on the platform clock, held exceptions. The native half is in
-// platform/win32/ and platform/portable/ (forms_backend.h).
+// on the platform clock, held exceptions, and every policy the native sides
+// apply (forms_backend.h). The native half is in platform/win32/ and
+// platform/portable/qt/.
 #include "platform/forms.h"
 
 #include <algorithm>
@@ -37,9 +38,19 @@ std::vector<Form*>& LoadedForms() {
   return *f;
 }
 
-// Frame of a fixed dialog, pixels: border each side and caption.
-constexpr int kFramePx = 3;
-constexpr int kCaptionPx = 23;
+// Native handlers running now, and native objects waiting for none to run.
+int g_nativeDepth = 0;
+std::vector<std::function<void()>>& Unfreed() {
+  static auto* v = new std::vector<std::function<void()>>;
+  return *v;
+}
+
+void CollectFreed() {
+  if (g_nativeDepth > 0 || Unfreed().empty()) return;
+  std::vector<std::function<void()>> due;
+  due.swap(Unfreed());
+  for (auto& free : due) free();
+}
 
 // "&&" stands for one "&"; a single "&" marks a mnemonic, which we do not
 // show.
@@ -80,6 +91,16 @@ void RethrowHeld() {
     std::rethrow_exception(e);
   }
 }
+
+NativeScope::NativeScope() { ++g_nativeDepth; }
+NativeScope::~NativeScope() { --g_nativeDepth; }
+
+void RunFromNative(const std::function<void()>& fn) {
+  NativeScope scope;
+  RunEvent(fn);
+}
+
+void FreeWhenSafe(std::function<void()> free) { Unfreed().push_back(std::move(free)); }
 
 void ArmNextWakeup() {
   if (plat::GetClockMode() != plat::ClockMode::Real) {
@@ -128,6 +149,65 @@ int LayoutPixels(float twips, float twipsPerPixel) {
 int PxX(float twips) { return LayoutPixels(twips, Screen::TwipsPerPixelX()); }
 int PxY(float twips) { return LayoutPixels(twips, Screen::TwipsPerPixelY()); }
 
+bool FillsScreen(const Form& f) {
+  return f.GetBorderStyle() == BorderStyle::None && f.GetWindowState() == WindowState::Maximized;
+}
+
+PixelRect FullScreenRect(const Form& f) {
+  const Form::Area& a = f.MonitorArea();
+  if (a.width > 0 && a.height > 0) return {a.left, a.top, a.width, a.height};
+  return {0, 0, std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())};
+}
+
+PixelRect WindowPlace(const Form& f) {
+  PixelRect r{PxX(f.Left()), PxY(f.Top()), std::max(1, PxX(f.ScaleWidth())),
+              std::max(1, PxY(f.ScaleHeight()))};
+  if (f.GetStartUpPosition() == StartUpPosition::CenterScreen && !f.EverShown()) {
+    const backend::Frame fr = backend::FrameOf(f);
+    r.left = (Screen::WidthPixels() - (r.width + fr.left + fr.right)) / 2;
+    r.top = (Screen::HeightPixels() - (r.height + fr.top + fr.bottom)) / 2;
+  }
+  return r;
+}
+
+bool TakesFocus(Kind k) {
+  return k == Kind::TextBox || k == Kind::VScrollBar || k == Kind::CommandButton;
+}
+
+LinePixels LinePoints(const Control& c) {
+  return {PxX(c.Left()), PxY(c.Top()), PxX(c.Left() + c.Width()), PxY(c.Top() + c.Height())};
+}
+
+std::string ButtonText(const CommandButton& b) {
+  std::string out;
+  for (char ch : b.DisplayText()) {
+    out.push_back(ch);
+    if (ch == '&') out.push_back('&');
+  }
+  return out;
+}
+
+void KeyDown(Form& f, int keyCode, int shift) {
+  RunFromNative([&f, keyCode, shift] { f.Form_KeyDown(keyCode, shift); });
+}
+
+void MouseDown(Form& f, int button, int shift, int xPx, int yPx) {
+  const float x = static_cast<float>(xPx) * Screen::TwipsPerPixelX();
+  const float y = static_cast<float>(yPx) * Screen::TwipsPerPixelY();
+  RunFromNative([&f, button, shift, x, y] { f.Form_MouseDown(button, shift, x, y); });
+}
+
+void MouseMove(Form& f, int buttons, int shift, int xPx, int yPx) {
+  const float x = static_cast<float>(xPx) * Screen::TwipsPerPixelX();
+  const float y = static_cast<float>(yPx) * Screen::TwipsPerPixelY();
+  RunFromNative([&f, buttons, shift, x, y] { f.Form_MouseMove(buttons, shift, x, y); });
+}
+
+void Moved(Form& f, int xPx, int yPx) {
+  f.NativeMoved(static_cast<float>(xPx) * Screen::TwipsPerPixelX(),
+                static_cast<float>(yPx) * Screen::TwipsPerPixelY());
+}
+
 void EndSession() {
   // Unloading one form may unload others: work on a copy.
   const std::vector<Form*> loaded = LoadedForms();
@@ -136,7 +216,7 @@ void EndSession() {
     if (std::find(now.begin(), now.end(), f) == now.end()) continue;
     f->NativeCloseRequested();
   }
-  RunEvent([] { plat::EndProgram(0); });
+  RunFromNative([] { plat::EndProgram(0); });
 }
 
 }  // namespace internal
@@ -217,9 +297,7 @@ void Control::Move(float left, float top, float width, float height) {
 }
 
 bool Control::CanFocus() const {
-  const bool focusable =
-      kind_ == Kind::TextBox || kind_ == Kind::VScrollBar || kind_ == Kind::CommandButton;
-  return focusable && tabIndex_ >= 0 && visible_ && enabled_;
+  return internal::TakesFocus(kind_) && tabIndex_ >= 0 && visible_ && enabled_;
 }
 
 void Control::SetVisible(bool v) {
@@ -400,6 +478,10 @@ void Form::Changed(FormProp p) {
   if (native) backend::UpdateForm(*this, p);
 }
 
+void Form::SetBorderStyle(BorderStyle b) {
+  border_ = b;
+  Changed(FormProp::Style);
+}
 void Form::SetCaption(std::string c) {
   caption_ = std::move(c);
   Changed(FormProp::Caption);
@@ -426,21 +508,28 @@ void Form::SetTop(float v) {
   Changed(FormProp::Geometry);
 }
 
-float Form::Width() const {
-  if (border_ == BorderStyle::None) return clientW_;
-  return clientW_ + 2 * kFramePx * Screen::TwipsPerPixelX();
+namespace {
+// The frame's width and height in twips.
+float FrameWidth(const Form& f) {
+  Init();
+  const backend::Frame fr = backend::FrameOf(f);
+  return static_cast<float>(fr.left + fr.right) * Screen::TwipsPerPixelX();
 }
-float Form::Height() const {
-  if (border_ == BorderStyle::None) return clientH_;
-  return clientH_ + (2 * kFramePx + kCaptionPx) * Screen::TwipsPerPixelY();
+float FrameHeight(const Form& f) {
+  Init();
+  const backend::Frame fr = backend::FrameOf(f);
+  return static_cast<float>(fr.top + fr.bottom) * Screen::TwipsPerPixelY();
 }
+}  // namespace
+
+float Form::Width() const { return clientW_ + FrameWidth(*this); }
+float Form::Height() const { return clientH_ + FrameHeight(*this); }
 void Form::SetWidth(float v) {
-  clientW_ = border_ == BorderStyle::None ? v : v - 2 * kFramePx * Screen::TwipsPerPixelX();
+  clientW_ = v - FrameWidth(*this);
   Changed(FormProp::Geometry);
 }
 void Form::SetHeight(float v) {
-  clientH_ =
-      border_ == BorderStyle::None ? v : v - (2 * kFramePx + kCaptionPx) * Screen::TwipsPerPixelY();
+  clientH_ = v - FrameHeight(*this);
   Changed(FormProp::Geometry);
 }
 void Form::SetMonitorArea(const Area& a) {
@@ -483,8 +572,18 @@ void Form::Load() {
 void Form::Show() {
   if (!loaded_) Load();
   if (!loaded_) return;  // Form_Load unloaded it
+  const bool first = !shown_;
   shown_ = true;
   backend::ShowForm(*this, true);
+  everShown_ = true;
+  // The first showing puts the focus on the first control in the keyboard
+  // order, unless the form's activation put it on one already.
+  if (first && loaded_) {
+    const auto order = TabOrder();
+    const bool focused =
+        std::any_of(controls_.begin(), controls_.end(), [](Control* c) { return c->HasFocus(); });
+    if (!order.empty() && !focused) order.front()->SetFocus();
+  }
   internal::RethrowHeld();
 }
 
@@ -527,21 +626,28 @@ void Form::NativeCloseRequested() {
 int MsgBox(const std::string& text, int style, const std::string& caption) {
   if (seams::msgBox) return seams::msgBox(text, style, caption);
   Init();
-  const int r = backend::MessageBox(text, style, caption);
+  {
+    internal::NativeScope modal;
+    backend::MessageBox(text, (style & 0x70) == vbExclamation, caption);
+  }
   internal::RethrowHeld();
-  return r;
+  return vbOK;
 }
 
 void DoEvents() {
   Init();
+  CollectFreed();
   backend::ProcessPending();
+  CollectFreed();
   internal::FireDueTimers();
   internal::RethrowHeld();
 }
 
 void WaitForEvents(std::int64_t timeoutMs) {
   Init();
+  CollectFreed();
   backend::WaitForEvents(std::max<std::int64_t>(0, timeoutMs));
+  CollectFreed();
   internal::FireDueTimers();
   internal::RethrowHeld();
 }

@@ -1,6 +1,6 @@
 // Process facilities shared by both platforms: the command line as read once
 // at start, the program folder and the user's settings folder (with their
-// seams for tests), the previous instance.
+// seams for tests), the previous instance, opening a document.
 #include "platform/process.h"
 
 #include <cstdlib>
@@ -118,6 +118,11 @@ bool PreviousInstance() {
   // Decided once: the answer must not change when the other process ends.
   static const bool previous = native::ClaimInstance();
   return previous;
+}
+
+std::int32_t ShellOpen(const std::string& address) {
+  return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(
+      win::ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, win::SW_SHOWNORMAL)));
 }
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 // library (platform/testing/hooks.cpp) sets them; shipped code reads them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,9 @@ extern std::string userSettingsBase;
 extern bool endIntercepted;
 // Replaces the argument text (and the arguments, split at spaces).
 void SetArgumentText(const std::string& argumentText);
+// What the manual clock reads: its milliseconds and the time of day.
+extern std::int64_t manualMillis;
+extern float manualTimeOfDay;
 
 }  // namespace plat::seams
 

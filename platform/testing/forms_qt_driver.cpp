@@ -1,6 +1,4 @@
 // Acting on Qt forms as a user would, for tests.
-#include "qt/forms_qt.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,6 +12,7 @@
 #include <cstdlib>
 
 #include "platform/forms_test.h"
+#include "qt/forms_qt.h"
 
 namespace forms::test {
 
@@ -24,6 +23,16 @@ namespace {
 QWidget* WidgetOf(const Control& c) {
   QtControl* qc = Native(c);
   return qc ? qc->widget.data() : nullptr;
+}
+
+// The Qt key that the forms side reads as this virtual-key code: the
+// printable keys first, then the others.
+int QtKeyFromVirtualKey(int vk) {
+  for (int k = Qt::Key_Space; k <= 0xFF; ++k)
+    if (VirtualKeyFromQt(k) == vk) return k;
+  for (int k = Qt::Key_Escape; k <= Qt::Key_Escape + 0xFF; ++k)
+    if (VirtualKeyFromQt(k) == vk) return k;
+  return Qt::Key_unknown;
 }
 
 void Click(QWidget* w, QPoint at) {
@@ -146,9 +155,9 @@ PixelRect ControlRect(const Control& c) {
   QWidget* w = WidgetOf(c);
   if (!w) return {};
   if (c.kind() == Kind::Line) {
-    const int x1 = internal::PxX(c.Left()), y1 = internal::PxY(c.Top());
-    const int x2 = internal::PxX(c.Left() + c.Width()), y2 = internal::PxY(c.Top() + c.Height());
-    return {std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1)};
+    const internal::LinePixels p = internal::LinePoints(c);
+    return {std::min(p.x1, p.x2), std::min(p.y1, p.y2), std::abs(p.x2 - p.x1),
+            std::abs(p.y2 - p.y1)};
   }
   const QRect g = w->geometry();
   return {g.x(), g.y(), g.width(), g.height()};

@@ -1,11 +1,10 @@
 // Acting on Windows forms as a user would, for tests: each call sends what
 // the control or the system would send for the user's action.
-#include "forms_win32.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
 
+#include "forms_win32.h"
 #include "platform/forms_test.h"
 
 namespace forms::test {
@@ -113,9 +112,9 @@ Control* FocusedControl(Form& form) {
 PixelRect ControlRect(const Control& c) {
   if (!c.native) return {};
   if (IsWindowless(c.kind())) {
-    const RECT p = LinePoints(c);
-    return {std::min(p.left, p.right), std::min(p.top, p.bottom), std::abs(p.right - p.left),
-            std::abs(p.bottom - p.top)};
+    const internal::LinePixels p = internal::LinePoints(c);
+    return {std::min(p.x1, p.x2), std::min(p.y1, p.y2), std::abs(p.x2 - p.x1),
+            std::abs(p.y2 - p.y1)};
   }
   const HWND h = WindowOf(c);
   const HWND parent = ParentOf(c);

@@ -1,8 +1,14 @@
-// The test hooks, on the seams the shipped code reads.
+// The test hooks, on the seams the shipped code reads, and the portable
+// GDI's counters: linking them in sets the GDI's counter before the program
+// starts.
 #include <utility>
 
 #include "platform/testing.h"
 #include "seams.h"
+#ifndef _WIN32
+#include "gdi/counters.h"
+#include "gdi/leave_out.h"
+#endif
 
 namespace plat {
 
@@ -10,6 +16,10 @@ void SetArgumentsForTest(const std::string& argumentText) { seams::SetArgumentTe
 void SetProgramFolderForTest(const std::string& folder) { seams::programFolder = folder; }
 void SetUserSettingsBaseForTest(const std::string& folder) { seams::userSettingsBase = folder; }
 void SetEndInterceptForTest(bool intercept) { seams::endIntercepted = intercept; }
+void SetManualClock(std::int64_t millis, float timeOfDay) {
+  seams::manualMillis = millis;
+  seams::manualTimeOfDay = timeOfDay;
+}
 
 }  // namespace plat
 
@@ -25,3 +35,18 @@ namespace win {
 void SetVerifyScreenSavePwdForTest(VerifyScreenSavePwdFn fn) { seams::verifyScreenSavePwd = fn; }
 
 }  // namespace win
+
+#ifndef _WIN32
+namespace portable::gdi {
+
+namespace {
+std::uint64_t g_windowPixels = 0;
+const bool g_counting = (windowPixelCounter = &g_windowPixels, true);
+}  // namespace
+
+std::uint64_t WindowPixelsCopied() { return g_counting ? g_windowPixels : 0; }
+std::uint64_t TransfersLeftOut() { return TheLeaveOut().LeftOut(); }
+void SetLeaveOutForTest(bool enabled) { TheLeaveOut().SetEnabled(enabled); }
+
+}  // namespace portable::gdi
+#endif

@@ -26,24 +26,6 @@ constexpr UINT_PTR kNoTimer = 0;
 HINSTANCE g_instance = nullptr;
 int g_dpiX = 96, g_dpiY = 96;
 UINT_PTR g_wakeup = kNoTimer;
-// How many window procedures and timer procedures are running: forms that
-// were unloaded meanwhile are freed only at depth 0.
-int g_depth = 0;
-std::vector<std::unique_ptr<NativeForm>>& Graveyard() {
-  static std::vector<std::unique_ptr<NativeForm>> g;
-  return g;
-}
-// Every form that has a window, for the session's end.
-std::vector<NativeForm*>& LiveForms() {
-  static std::vector<NativeForm*> v;
-  return v;
-}
-
-void CollectGraveyard() {
-  if (g_depth > 0 || Graveyard().empty()) return;
-  std::vector<std::unique_ptr<NativeForm>> dead;
-  dead.swap(Graveyard());
-}
 
 DWORD StyleOf(const Form& f, bool embedded) {
   if (embedded) return WS_CHILD | WS_CLIPCHILDREN;
@@ -64,38 +46,19 @@ DWORD ExStyleOf(const Form& f, bool embedded) {
   return f.GetBorderStyle() == BorderStyle::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
 }
 
-// What a full-screen form covers: its monitor, else the screen as the forms
-// see it (a test's or a host's size when one is set).
-RECT FullScreenRect(const Form& f) {
-  const Form::Area& a = f.MonitorArea();
-  if (a.width > 0 && a.height > 0) return {a.left, a.top, a.left + a.width, a.top + a.height};
-  return {0, 0, std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())};
+RECT RectOf(const internal::PixelRect& r) {
+  return {r.left, r.top, r.left + r.width, r.top + r.height};
 }
 
 // Outer window rectangle for the form's client size and position.
-RECT OuterRect(NativeForm& nf) {
-  Form& f = *nf.form;
-  const HWND hwnd = nf.hwnd;
-  const DWORD style =
-      hwnd ? static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)) : StyleOf(f, nf.embedded);
-  const DWORD ex =
-      hwnd ? static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)) : ExStyleOf(f, nf.embedded);
-  RECT r{0, 0, std::max(1, internal::PxX(f.ScaleWidth())),
-         std::max(1, internal::PxY(f.ScaleHeight()))};
-  AdjustWindowRectEx(&r, style & ~WS_CHILD, FALSE, ex);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  int x = internal::PxX(f.Left()), y = internal::PxY(f.Top());
-  if (f.GetStartUpPosition() == StartUpPosition::CenterScreen && !nf.everShown) {
-    // Centred as a whole window, frame included.
-    x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  }
-  return {x, y, x + w, y + h};
+RECT OuterRect(const Form& f) {
+  const internal::PixelRect place = internal::WindowPlace(f);
+  const backend::Frame fr = backend::FrameOf(f);
+  return {place.left, place.top, place.left + fr.left + place.width + fr.right,
+          place.top + fr.top + place.height + fr.bottom};
 }
 
-bool FillsScreen(const Form& f) {
-  return f.GetBorderStyle() == BorderStyle::None && f.GetWindowState() == WindowState::Maximized;
-}
+using internal::FillsScreen;
 
 void ApplyGeometry(NativeForm& nf) {
   Form& f = *nf.form;
@@ -107,7 +70,7 @@ void ApplyGeometry(NativeForm& nf) {
   }
   if (FillsScreen(f)) {
     // The stage: a popup over the whole screen, or its monitor.
-    const RECT r = FullScreenRect(f);
+    const RECT r = RectOf(internal::FullScreenRect(f));
     SetWindowPos(nf.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     return;
@@ -117,13 +80,13 @@ void ApplyGeometry(NativeForm& nf) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     if (GetWindowPlacement(nf.hwnd, &wp)) {
-      wp.rcNormalPosition = OuterRect(nf);
+      wp.rcNormalPosition = OuterRect(f);
       wp.showCmd = static_cast<UINT>(IsWindowVisible(nf.hwnd) ? wp.showCmd : SW_HIDE);
       SetWindowPlacement(nf.hwnd, &wp);
     }
     return;
   }
-  const RECT r = OuterRect(nf);
+  const RECT r = OuterRect(f);
   SetWindowPos(nf.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -216,32 +179,10 @@ int ButtonsOf(WPARAM w) {
   return b;
 }
 
-// Mouse positions reach the form in twips.
-void MousePosition(LPARAM lp, float* x, float* y) {
-  const int px = static_cast<short>(LOWORD(lp));
-  const int py = static_cast<short>(HIWORD(lp));
-  *x = static_cast<float>(px) * Screen::TwipsPerPixelX();
-  *y = static_cast<float>(py) * Screen::TwipsPerPixelY();
-}
-
 void ReportMoved(NativeForm& nf) {
   if (!nf.form || nf.embedded || IsIconic(nf.hwnd) || IsZoomed(nf.hwnd)) return;
   RECT r{};
-  if (!GetWindowRect(nf.hwnd, &r)) return;
-  nf.form->NativeMoved(static_cast<float>(r.left) * Screen::TwipsPerPixelX(),
-                       static_cast<float>(r.top) * Screen::TwipsPerPixelY());
-}
-
-// The session ends: every form unloads, then the program ends with its exit
-// steps (the desktop is restored there).
-void EndSession() {
-  const std::vector<NativeForm*> live = LiveForms();
-  for (NativeForm* nf : live) {
-    auto& now = LiveForms();
-    if (std::find(now.begin(), now.end(), nf) == now.end() || !nf->form) continue;
-    nf->form->NativeCloseRequested();
-  }
-  RunFromNative([] { plat::EndProgram(0); });
+  if (GetWindowRect(nf.hwnd, &r)) internal::Moved(*nf.form, r.left, r.top);
 }
 
 LRESULT HandleFormMessage(NativeForm* nf, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -330,9 +271,7 @@ LRESULT HandleFormMessage(NativeForm* nf, HWND hwnd, UINT msg, WPARAM wp, LPARAM
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-      const int vk = static_cast<int>(wp);
-      const int shift = ShiftState();
-      RunFromNative([f, vk, shift] { f->Form_KeyDown(vk, shift); });
+      internal::KeyDown(*f, static_cast<int>(wp), ShiftState());
       // Alt+F4 and the system menu keys still work.
       if (msg == WM_SYSKEYDOWN && Native(*f) == nf) return DefWindowProcA(hwnd, msg, wp, lp);
       return 0;
@@ -343,31 +282,25 @@ LRESULT HandleFormMessage(NativeForm* nf, HWND hwnd, UINT msg, WPARAM wp, LPARAM
       const int button = msg == WM_LBUTTONDOWN   ? kLeftButton
                          : msg == WM_RBUTTONDOWN ? kRightButton
                                                  : kMiddleButton;
-      const int shift = ShiftState();
-      float x = 0, y = 0;
-      MousePosition(lp, &x, &y);
-      RunFromNative([f, button, shift, x, y] { f->Form_MouseDown(button, shift, x, y); });
+      internal::MouseDown(*f, button, ShiftState(), static_cast<short>(LOWORD(lp)),
+                          static_cast<short>(HIWORD(lp)));
       return 0;
     }
-    case WM_MOUSEMOVE: {
-      const int buttons = ButtonsOf(wp);
-      const int shift = ShiftState();
-      float x = 0, y = 0;
-      MousePosition(lp, &x, &y);
-      RunFromNative([f, buttons, shift, x, y] { f->Form_MouseMove(buttons, shift, x, y); });
+    case WM_MOUSEMOVE:
+      internal::MouseMove(*f, ButtonsOf(wp), ShiftState(), static_cast<short>(LOWORD(lp)),
+                          static_cast<short>(HIWORD(lp)));
       return 0;
-    }
     case WM_MOVE:
       ReportMoved(*nf);
       return 0;
     case WM_CLOSE:
       // The window goes only through Unload, which may be cancelled.
-      RunFromNative([f] { f->NativeCloseRequested(); });
+      internal::RunFromNative([f] { f->NativeCloseRequested(); });
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wp) EndSession();
+      if (wp) internal::EndSession();
       return 0;
     default:
       break;
@@ -393,22 +326,17 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  ++g_depth;
-  LRESULT r = 0;
+  const internal::NativeScope scope;
   try {
-    r = HandleFormMessage(nf, hwnd, msg, wp, lp);
+    return HandleFormMessage(nf, hwnd, msg, wp, lp);
   } catch (...) {
     // Form code runs through RunFromNative; nothing may cross this frame.
-    r = 0;
+    return 0;
   }
-  --g_depth;
-  return r;
 }
 
 void CALLBACK WakeupProc(HWND, UINT, UINT_PTR, DWORD) {
-  ++g_depth;
-  RunFromNative(internal::FireDueTimers);
-  --g_depth;
+  internal::RunFromNative(internal::FireDueTimers);
 }
 
 // The dialog manager handles Tab, Enter and the arrows for forms with
@@ -457,9 +385,6 @@ NativeControl* NativeForm::ByHwnd(HWND h) const {
 NativeForm* Native(const Form& f) { return static_cast<NativeForm*>(f.native); }
 NativeControl* Native(const Control& c) { return static_cast<NativeControl*>(c.native); }
 
-int DpiX() { return g_dpiX; }
-int DpiY() { return g_dpiY; }
-
 HBRUSH BrushOf(COLORREF c) {
   static std::map<COLORREF, HBRUSH> brushes;
   auto it = brushes.find(c);
@@ -485,14 +410,6 @@ HFONT FontOf(const Font& f) {
   if (font) fonts.emplace(key, font);
   return font;
 }
-
-void RunFromNative(const std::function<void()>& fn) {
-  ++g_depth;
-  internal::RunEvent(fn);
-  --g_depth;
-}
-
-void Bury(std::unique_ptr<NativeForm> nf) { Graveyard().push_back(std::move(nf)); }
 
 std::string WindowText(HWND h) {
   if (!h) return {};
@@ -540,6 +457,12 @@ void Init() {
   RegisterClassExA(&wc);
 }
 
+Frame FrameOf(const Form& form) {
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, StyleOf(form, false), FALSE, ExStyleOf(form, false));
+  return {-r.left, -r.top, r.right, r.bottom};
+}
+
 ScreenInfo QueryScreen() {
   ScreenInfo info;
   info.widthPx = GetSystemMetrics(SM_CXSCREEN);
@@ -568,9 +491,9 @@ void CreateForm(Form& form, const std::vector<Control*>& controls) {
   if (nf->embedded) {
     GetClientRect(parent, &r);
   } else if (FillsScreen(form)) {
-    r = FullScreenRect(form);
+    r = RectOf(internal::FullScreenRect(form));
   } else {
-    r = OuterRect(*nf);
+    r = OuterRect(form);
   }
   const HWND hwnd =
       CreateWindowExA(ex, FormClass(), form.Caption().c_str(), style, r.left, r.top,
@@ -581,7 +504,6 @@ void CreateForm(Form& form, const std::vector<Control*>& controls) {
   }
   owned.release();
   form.native = nf;
-  LiveForms().push_back(nf);
   ApplyIcon(*nf);
   for (Control* c : controls) CreateControl(*nf, *c);
   ApplyTabOrder(*nf);
@@ -594,8 +516,6 @@ void DestroyForm(Form& form) {
   for (Control* c : form.Controls()) c->native = nullptr;
   for (auto& nc : nf->controls) nc->control = nullptr;
   nf->form = nullptr;
-  auto& live = LiveForms();
-  live.erase(std::remove(live.begin(), live.end(), nf), live.end());
   if (nf->hwnd) {
     const HWND hwnd = nf->hwnd;
     if (nf->dc) ReleaseDC(hwnd, nf->dc);
@@ -603,7 +523,8 @@ void DestroyForm(Form& form) {
     DestroyWindow(hwnd);
   }
   FreeIcons(*nf);
-  Bury(std::unique_ptr<NativeForm>(nf));
+  // Window procedures running now may still hold it.
+  internal::FreeWhenSafe([nf] { delete nf; });
 }
 
 void ShowForm(Form& form, bool show) {
@@ -613,23 +534,14 @@ void ShowForm(Form& form, bool show) {
     ShowWindow(nf->hwnd, SW_HIDE);
     return;
   }
-  const bool first = !IsWindowVisible(nf->hwnd);
-  if (first && !nf->everShown && !nf->embedded) ApplyGeometry(*nf);
+  if (!IsWindowVisible(nf->hwnd) && !form.EverShown() && !nf->embedded) ApplyGeometry(*nf);
   ShowWindow(nf->hwnd, nf->embedded ? SW_SHOW : ShowCommand(form));
   if (!nf->embedded) {
     ApplyState(*nf);
     SetForegroundWindow(nf->hwnd);
   }
-  nf->everShown = true;
   // Painted now, so that what the program draws next is not erased later.
   UpdateWindow(nf->hwnd);
-  if (first) {
-    const HWND focus = GetFocus();
-    if (!focus || (focus != nf->hwnd && !IsChild(nf->hwnd, focus))) {
-      const auto order = form.TabOrder();
-      if (!order.empty()) FocusControl(*order.front());
-    }
-  }
 }
 
 void UpdateForm(Form& form, FormProp what) {
@@ -686,18 +598,15 @@ win::HDC FormDC(Form& form) {
 }
 
 void ProcessPending() {
-  CollectGraveyard();
   // Bounded, so that a flood of posted messages cannot hold the caller.
   MSG m;
   for (int i = 0; i < 100000 && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE); ++i) {
     if (m.message == WM_QUIT) continue;  // nothing of ours quits this way
     Dispatch(m);
   }
-  CollectGraveyard();
 }
 
 void WaitForEvents(std::int64_t timeoutMs) {
-  CollectGraveyard();
   const DWORD ms = static_cast<DWORD>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000));
   // Blocks until input or a timer arrives (also input already seen but not
   // yet taken), or the time-out passes.
@@ -719,9 +628,9 @@ void ArmWakeup(std::int64_t ms) {
   if (id != 0) g_wakeup = id;
 }
 
-int MessageBox(const std::string& text, int style, const std::string& caption) {
+void MessageBox(const std::string& text, bool exclamation, const std::string& caption) {
   UINT flags = MB_OK;
-  if ((style & 0x70) == vbExclamation) flags |= MB_ICONEXCLAMATION;
+  if (exclamation) flags |= MB_ICONEXCLAMATION;
   // Owned by the active form (so it stays above a topmost stage), else
   // modal to every window of the program.
   HWND owner = GetActiveWindow();
@@ -729,10 +638,7 @@ int MessageBox(const std::string& text, int style, const std::string& caption) {
   if (owner && !(GetClassNameA(owner, cls, sizeof cls) && lstrcmpiA(cls, FormClass()) == 0))
     owner = nullptr;
   if (!owner) flags |= MB_TASKMODAL | MB_SETFOREGROUND;
-  ++g_depth;
   MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
-  --g_depth;
-  return vbOK;
 }
 
 }  // namespace forms::backend

@@ -41,8 +41,6 @@ struct NativeForm {
   HDC dc = nullptr;
   HICON iconBig = nullptr;
   HICON iconSmall = nullptr;
-  // A centred form is centred until it has been shown once.
-  bool everShown = false;
   // A child of another program's window (a screen-saver host).
   bool embedded = false;
   // The control that had the focus when the window was last deactivated.
@@ -56,19 +54,11 @@ struct NativeForm {
 NativeForm* Native(const Form& f);
 NativeControl* Native(const Control& c);
 
-// The pixels of the screen and its dots per inch (fixed for the process).
-int DpiX();
-int DpiY();
-
 // Brushes and fonts, made once per colour or font and kept for the run.
 HBRUSH BrushOf(COLORREF c);
 HFONT FontOf(const Font& f);
 
-// Calls form code from a window procedure: exceptions are held by the
-// runtime; forms unloaded meanwhile are freed only once no window procedure
-// is running.
-void RunFromNative(const std::function<void()>& fn);
-void Bury(std::unique_ptr<NativeForm> nf);
+using internal::RunFromNative;
 
 // Controls (forms_win32_controls.cpp).
 constexpr int kFirstControlId = 1000;  // clear of IDOK and IDCANCEL
@@ -84,8 +74,6 @@ HBRUSH OnCtlColor(NativeForm& nf, HWND from, HDC dc);
 bool OnDrawItem(NativeForm& nf, const DRAWITEMSTRUCT& di);
 // Lines and rectangles, drawn in the form's WM_PAINT.
 void PaintWindowless(NativeForm& nf, HDC dc);
-// The pixels of a line's end points in the form's client area.
-RECT LinePoints(const Control& c);
 bool IsWindowless(Kind k);
 // The focused push button carries the default frame (Enter presses it).
 void MarkDefaultButton(NativeForm& nf, HWND focused);

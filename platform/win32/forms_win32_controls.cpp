@@ -25,18 +25,6 @@ DWORD AlignStyle(Align a, DWORD left, DWORD center, DWORD right) {
   return left;
 }
 
-// A button's "&" would underline the next letter: ours never do, so each
-// one is doubled for the control.
-std::string EscapeMnemonics(const std::string& s) {
-  std::string out;
-  out.reserve(s.size() + 4);
-  for (char ch : s) {
-    out.push_back(ch);
-    if (ch == '&') out.push_back('&');
-  }
-  return out;
-}
-
 // A scroll bar runs 0..span natively; the control's Min is at the top, and
 // Min may be larger than Max.
 int Span(const VScrollBar& b) { return std::abs(b.Max() - b.Min()); }
@@ -68,8 +56,7 @@ void ApplyText(NativeControl& nc) {
       SetWindowTextA(nc.hwnd, static_cast<Label&>(c).DisplayText().c_str());
       break;
     case Kind::CommandButton:
-      SetWindowTextA(nc.hwnd,
-                     EscapeMnemonics(static_cast<CommandButton&>(c).DisplayText()).c_str());
+      SetWindowTextA(nc.hwnd, internal::ButtonText(static_cast<CommandButton&>(c)).c_str());
       break;
     case Kind::TextBox:
       SetWindowTextA(nc.hwnd, static_cast<TextBox&>(c).StoredText().c_str());
@@ -175,9 +162,7 @@ HWND MakeWindow(NativeForm& nf, NativeControl& nc) {
     case Kind::Shape:
       return nullptr;
   }
-  const bool focusable =
-      c.kind() == Kind::TextBox || c.kind() == Kind::VScrollBar || c.kind() == Kind::CommandButton;
-  if (focusable && c.TabIndex() >= 0) style |= WS_TABSTOP;
+  if (internal::TakesFocus(c.kind()) && c.TabIndex() >= 0) style |= WS_TABSTOP;
   return CreateWindowExA(
       ex, cls, "", style, Px(c.Left()), Py(c.Top()), std::max(0, Px(c.Width())),
       std::max(0, Py(c.Height())), nf.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nc.id)),
@@ -197,10 +182,6 @@ int ThumbPos(HWND bar, int thumb, int span) {
 }  // namespace
 
 bool IsWindowless(Kind k) { return k == Kind::Line || k == Kind::Shape; }
-
-RECT LinePoints(const Control& c) {
-  return {Px(c.Left()), Py(c.Top()), Px(c.Left() + c.Width()), Py(c.Top() + c.Height())};
-}
 
 void ApplyControl(NativeControl& nc, Prop what) {
   if (!nc.control) return;
@@ -414,10 +395,10 @@ void PaintWindowless(NativeForm& nf, HDC dc) {
     const HPEN pen = CreatePen(PS_SOLID, 1, c->ForeColor());
     const HGDIOBJ oldPen = SelectObject(dc, pen);
     if (c->kind() == Kind::Line) {
-      const RECT p = LinePoints(*c);
-      MoveToEx(dc, p.left, p.top, nullptr);
-      LineTo(dc, p.right, p.bottom);
-      SetPixel(dc, p.right, p.bottom, c->ForeColor());  // both ends belong to the line
+      const internal::LinePixels p = internal::LinePoints(*c);
+      MoveToEx(dc, p.x1, p.y1, nullptr);
+      LineTo(dc, p.x2, p.y2);
+      SetPixel(dc, p.x2, p.y2, c->ForeColor());  // both ends belong to the line
     } else {
       const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
       Rectangle(dc, Px(c->Left()), Py(c->Top()), Px(c->Left() + c->Width()),

@@ -71,9 +71,6 @@ void OfferMailer() {
   }
 }
 
-std::int32_t ShellOpen(const std::string& address) {
-  return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(
-      win::ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, win::SW_SHOWNORMAL)));
-}
+std::int32_t ShellOpen(const std::string& address) { return plat::ShellOpen(address); }
 
 }  // namespace Module1

@@ -1,6 +1,7 @@
 // A small dialog as the programs lay them out: twips become pixels by the
 // screen's rule, the client area has its designed size, the keyboard order
-// and the first focus follow the tab indexes, captions show "&&" as "&".
+// and the first focus follow the tab indexes, captions show "&&" as "&", a
+// border changed while shown takes effect.
 #include <string>
 
 #include "forms/forms_fixture.h"
@@ -116,7 +117,7 @@ TEST_F(FormsTest, SetFocusMovesTheFocusAndEnterPressesTheFocusedButton) {
   d.Unload();
 }
 
-TEST_F(FormsTest, UnloadedFormHasNoWindowAndCanLoadAgain) {
+TEST_F(FormsTest, UnloadedFormHasNoWindowCanLoadAgainAndTakesANewBorder) {
   CountDialog d;
   d.Show();
   EXPECT_TRUE(d.IsLoaded());
@@ -131,6 +132,14 @@ TEST_F(FormsTest, UnloadedFormHasNoWindowAndCanLoadAgain) {
   forms::DoEvents();
   EXPECT_EQ(forms::test::ShownText(d.labelA), "Again");
   EXPECT_EQ(FocusedControl(d), &d.close);
+  // A border taken off while shown: the same client area, at the window's corner.
+  const forms::test::PixelRect framed = forms::test::ClientRect(d);
+  d.SetBorderStyle(forms::BorderStyle::None);
+  forms::DoEvents();
+  const forms::test::PixelRect bare = forms::test::ClientRect(d);
+  EXPECT_EQ(bare.width * 10000 + bare.height, framed.width * 10000 + framed.height);
+  EXPECT_EQ(bare.left, static_cast<int>(d.Left() / forms::Screen::TwipsPerPixelX()));
+  EXPECT_EQ(bare.top, static_cast<int>(d.Top() / forms::Screen::TwipsPerPixelY()));
   d.Unload();
 }
 

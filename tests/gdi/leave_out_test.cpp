@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "gdi/gdi_fixture.h"
-#include "platform/portable/gdi/counters.h"
 #include "platform/portable/gdi/surface.h"
+#include "platform/testing.h"
 #include "platform/winapi.h"
 
 namespace {

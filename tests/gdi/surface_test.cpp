@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gdi/gdi_fixture.h"
-#include "platform/portable/gdi/counters.h"
+#include "platform/testing.h"
 #include "platform/winapi.h"
 // Last: Xlib's macros (None, Bool, Status) would clash with the others.
 // clang-format off

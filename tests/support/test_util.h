@@ -1,10 +1,11 @@
-// Small helpers shared by the tests.
+// Small helpers shared by the tests, and the platform's test hooks.
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "platform/image.h"
+#include "platform/testing.h"
 
 namespace testutil {
 

@@ -174,7 +174,6 @@ class TextBox : public Control {
 
   // For the native side: the text as last set by the program.
   const std::string& StoredText() const { return text_; }
-  void StoreText(std::string t) { text_ = std::move(t); }
 
  private:
   std::string text_;
@@ -309,7 +308,7 @@ class Form {
   // Design properties.
   void SetCaption(std::string c);
   const std::string& Caption() const { return caption_; }
-  void SetBorderStyle(BorderStyle b) { border_ = b; }
+  void SetBorderStyle(BorderStyle b);
   BorderStyle GetBorderStyle() const { return border_; }
   void SetBackColor(win::COLORREF c);
   win::COLORREF BackColor() const { return backColor_; }
@@ -375,6 +374,8 @@ class Form {
   // For the native side.
   void* native = nullptr;
   void NativeMoved(float left, float top) { left_ = left, top_ = top; }
+  // Shown at least once (a centred form is centred until then).
+  bool EverShown() const { return everShown_; }
   // The user or the system asked to close the window.
   void NativeCloseRequested();
 
@@ -388,12 +389,12 @@ class Form {
   StartUpPosition startUp_ = StartUpPosition::Manual;
   float clientW_ = 4800, clientH_ = 3600;
   float left_ = 0, top_ = 0;
-  float outerW_ = -1, outerH_ = -1;  // set through SetWidth/SetHeight
   WindowState state_ = WindowState::Normal;
   Area monitor_;
   std::uint64_t host_ = 0;
   bool loaded_ = false;
   bool shown_ = false;
+  bool everShown_ = false;
   std::vector<Control*> controls_;
 };
 

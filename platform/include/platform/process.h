@@ -43,6 +43,11 @@ bool PreviousInstance();
 // the program could not be started.
 std::uint32_t StartProgram(const std::string& path);
 
+// Opens a document, a program or a web address with the system's default
+// handler (ShellExecuteA with the default verb, shown normally). Returns the
+// system's result: above 32 means success.
+std::int32_t ShellOpen(const std::string& address);
+
 // ---- ending the program ----------------------------------------------------
 
 // Runs every registered exit step (newest first), then ends the process at
@@ -64,7 +69,7 @@ struct ProgramEnded {
 enum class ClockMode {
   Real,     // the system's clocks
   Virtual,  // advances only when a wait asks it to (deterministic runs)
-  Manual,   // set by tests only
+  Manual,   // set by tests (platform/testing.h)
 };
 void SetClockMode(ClockMode mode);
 ClockMode GetClockMode();
@@ -82,11 +87,5 @@ std::int64_t MillisUntilTick(std::uint32_t target);
 // Virtual clock: move the clock forward so that TickCount() reaches `target`
 // (nothing if it already has). Other modes: nothing.
 void AdvanceVirtualClockToTick(std::uint32_t target);
-// Manual clock for tests: sets the clock's milliseconds and the time of day.
-// TickCount() is then exactly the milliseconds (mod 2^32).
-void SetManualClock(std::int64_t millis, float timeOfDay);
-// Virtual clock: start again from this tick and time of day (SetClockMode
-// starts it at fixed values: tick 10000000, noon).
-void SetVirtualClockStart(std::uint32_t tick, float timeOfDay);
 
 }  // namespace plat

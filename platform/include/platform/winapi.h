@@ -60,11 +60,6 @@ constexpr UINT IMAGE_BITMAP = 0;
 constexpr UINT LR_LOADFROMFILE = 0x10;
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
-constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
-  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
-         (static_cast<COLORREF>(b) << 16);
-}
-
 // Same layout as Windows' BITMAP (24 bytes on 32-bit, 32 on 64-bit).
 struct BITMAP {
   LONG bmType;
@@ -181,13 +176,8 @@ BOOL CloseHandle(HANDLE h);
 // and the call fails.
 BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists);
 BOOL CreateDirectoryA(LPCSTR path, void* security);
-// Portable: read-only is "nobody has the right to write"; the rest reads
-// as an archived file or a folder.
+// Portable: read-only is "nobody has the right to write".
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
-constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
-constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
-constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
-DWORD GetFileAttributesA(LPCSTR path);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 // The millisecond tick; follows the platform clock (see platform/process.h),
 // so tests and -virtual-clock runs control it.

@@ -1,19 +1,20 @@
-// What the portable GDI counts, and the switch tests turn leaving out off
-// with: for benchmarks and tests only, so not among the platform's calls.
+// Where the portable GDI counts what benchmarks and tests read
+// (platform/testing.h): pixels copied to our windows go to a
+// counter only when one is set, so the programs count nothing.
 #pragma once
 
 #include <cstdint>
 
 namespace portable::gdi {
 
-// Pixels copied to our windows through BitBlt since the start, left-out
-// transfers included (the benchmarks count what the program copies there).
-std::uint64_t WindowPixelsCopied();
-// Fed by the GDI itself (objects.cpp, leave_out.cpp).
-void CountWindowPixels(std::uint64_t n);
-// Transfers left out so far because they would have changed nothing.
-std::uint64_t TransfersLeftOut();
-// Leaving out on or off (on at start); what is owed is done first.
-void SetLeaveOutForTest(bool enabled);
+class LeaveOut;
+
+// Null unless a benchmark or test counts.
+extern std::uint64_t* windowPixelCounter;
+inline void CountWindowPixels(std::uint64_t n) {
+  if (windowPixelCounter) *windowPixelCounter += n;
+}
+// The GDI's leave-out, for the counters to read and switch.
+LeaveOut& TheLeaveOut();
 
 }  // namespace portable::gdi

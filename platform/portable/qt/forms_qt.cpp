@@ -2,14 +2,10 @@
 // processing in Qt's event loop, message boxes, the screen.
 #include "qt/forms_qt.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -18,17 +14,11 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
-#include <QSocketNotifier>
-#include <QStyleFactory>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 #include "platform/process.h"
-#include "platform/rules.h"
-#include "process_internal.h"
 #include "x11/present.h"
 #include "x11/x11.h"
 
@@ -36,67 +26,7 @@ namespace forms::qt {
 
 namespace {
 
-QApplication* g_app = nullptr;  // lives for the whole run
-QTimer* g_wakeup = nullptr;
-int g_depth = 0;
-bool g_exiting = false;
-std::vector<QPointer<QObject>>& Graveyard() {
-  static std::vector<QPointer<QObject>> g;
-  return g;
-}
-
-// Alt+F4 closes a form as the system's close command does, also where no
-// window manager does it for us.
-class CloseKeyFilter : public QObject {
- public:
-  using QObject::QObject;
-  bool eventFilter(QObject* target, QEvent* e) override {
-    if (e->type() != QEvent::KeyPress) return false;
-    auto* k = static_cast<QKeyEvent*>(e);
-    if (k->key() != Qt::Key_F4 || (k->modifiers() & Qt::AltModifier) == 0) return false;
-    auto* w = qobject_cast<QWidget*>(target);
-    if (!w) return false;
-    auto* fw = dynamic_cast<FormWindow*>(w->window());
-    if (!fw || !fw->Owner()->form) return false;
-    Form* form = fw->Owner()->form;
-    RunFromQt([form] { form->NativeCloseRequested(); });
-    return true;
-  }
-};
-
-// The session's end reaches us as a signal; its handler only writes to this
-// pipe, and the event loop closes the forms as Windows does at a session's
-// end.
-int g_sessionPipe[2] = {-1, -1};
-
-void NotifySessionEnd() {
-  const char byte = 1;
-  if (g_sessionPipe[1] >= 0) (void)!::write(g_sessionPipe[1], &byte, 1);
-}
-
-void WatchSessionEnd() {
-  if (g_sessionPipe[0] >= 0 || ::pipe2(g_sessionPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  auto* n = new QSocketNotifier(g_sessionPipe[0], QSocketNotifier::Read, g_app);
-  QObject::connect(n, &QSocketNotifier::activated, [n] {
-    n->setEnabled(false);
-    RunFromQt(internal::EndSession);
-  });
-  plat::native::SetSessionEndNotifier(NotifySessionEnd);
-}
-
 QScreen* TheScreen() { return QGuiApplication::primaryScreen(); }
-
-// What a full-screen form covers in device pixels: its monitor, else the
-// screen with the runtime's size (the host window's, or a test's) when one
-// is set.
-QRect FullScreenRect(const Form& f) {
-  const Form::Area& a = f.MonitorArea();
-  if (a.width > 0 && a.height > 0) return QRect(a.left, a.top, a.width, a.height);
-  QRect r(0, 0, 1024, 768);
-  if (QScreen* s = TheScreen()) r = s->geometry();
-  return QRect(r.topLeft(),
-               QSize(std::max(1, Screen::WidthPixels()), std::max(1, Screen::HeightPixels())));
-}
 
 // Whether a window manager may take the rectangle for one of Qt's screens.
 bool FillsRealScreen(const QRect& r) {
@@ -152,22 +82,22 @@ void ApplyGeometry(QtForm& qf) {
     if (portable::x11::WindowSize(qf.hostWindow, &hw, &hh)) w->setGeometry(0, 0, hw, hh);
     return;
   }
-  const QSize client(std::max(1, internal::PxX(f.ScaleWidth())),
-                     std::max(1, internal::PxY(f.ScaleHeight())));
-  if (f.GetBorderStyle() == BorderStyle::FixedDialog)
+  const internal::PixelRect place = internal::WindowPlace(f);
+  const QSize client(place.width, place.height);
+  if (f.GetBorderStyle() == BorderStyle::FixedDialog) {
     w->setFixedSize(client);
-  else
-    w->setMinimumSize(1, 1);
-  if (f.GetWindowState() != WindowState::Normal) return;
-  w->resize(client);
-  if (f.GetStartUpPosition() == StartUpPosition::CenterScreen && !qf.everShown) {
-    // Centred as a whole window, frame included.
-    QRect avail = TheScreen() ? TheScreen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    const int ow = internal::PxX(f.Width());
-    const int oh = internal::PxY(f.Height());
-    w->move(avail.left() + (avail.width() - ow) / 2, avail.top() + (avail.height() - oh) / 2);
   } else {
-    w->move(internal::PxX(f.Left()), internal::PxY(f.Top()));
+    w->setMinimumSize(1, 1);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  if (f.GetWindowState() != WindowState::Normal) return;
+  if (f.GetBorderStyle() == BorderStyle::None) {
+    // Without a frame the window is its client area (a frame's margins the
+    // toolkit remembers from before would shift it).
+    w->setGeometry(QRect(QPoint(place.left, place.top), client));
+  } else {
+    w->resize(client);
+    w->move(place.left, place.top);
   }
 }
 
@@ -184,10 +114,10 @@ void ApplyState(QtForm& qf) {
       w->setWindowState(Qt::WindowMinimized);
       break;
     case WindowState::Maximized:
-      if (f.GetBorderStyle() == BorderStyle::None) {
-        // A borderless maximised window covers the whole screen; set the
-        // geometry too, for there may be no window manager to do it.
-        const QRect r = FullScreenRect(f);
+      if (internal::FillsScreen(f)) {
+        // Set the geometry too, for there may be no window manager to do it.
+        const internal::PixelRect a = internal::FullScreenRect(f);
+        const QRect r(a.left, a.top, a.width, a.height);
         w->setGeometry(r);
         w->setWindowState(FillsRealScreen(r) ? Qt::WindowFullScreen : Qt::WindowNoState);
       } else {
@@ -223,33 +153,12 @@ std::string FromQ(const QString& s) {
   return out;
 }
 
-QString EscapeMnemonics(const QString& s) {
-  QString out = s;
-  out.replace(QLatin1Char('&'), QLatin1String("&&"));
-  return out;
-}
-
-void RunFromQt(const std::function<void()>& fn) {
-  ++g_depth;
-  internal::RunEvent(fn);
-  --g_depth;
-}
-
 void Bury(QWidget* w) {
   if (!w) return;
   QObject::disconnect(w, nullptr, nullptr, nullptr);
   w->hide();
-  Graveyard().push_back(w);
+  internal::FreeWhenSafe([p = QPointer<QWidget>(w)] { delete p.data(); });
 }
-
-void CollectGraveyard() {
-  if (g_depth > 0 || Graveyard().empty()) return;
-  std::vector<QPointer<QObject>> dead;
-  dead.swap(Graveyard());
-  for (auto& p : dead) delete p.data();
-}
-
-bool Exiting() { return g_exiting || !g_app; }
 
 QtForm* Native(const Form& f) { return static_cast<QtForm*>(f.native); }
 QtControl* Native(const Control& c) { return static_cast<QtControl*>(c.native); }
@@ -317,16 +226,16 @@ void FormWindow::moveEvent(QMoveEvent* e) {
   QtForm* qf = owner_.get();
   if (!qf->form || qf->hostWindow != 0) return;
   // pos() is the frame's corner; frameGeometry() can lag behind the margins
-  // in the move event of a first showing.
-  const QPoint p = pos();
-  qf->form->NativeMoved(static_cast<float>(p.x()) * Screen::TwipsPerPixelX(),
-                        static_cast<float>(p.y()) * Screen::TwipsPerPixelY());
+  // in the move event of a first showing. Without a frame the corner is the
+  // client area's (pos() may still count a frame the window had).
+  const QPoint p = qf->form->GetBorderStyle() == BorderStyle::None ? geometry().topLeft() : pos();
+  internal::Moved(*qf->form, p.x(), p.y());
 }
 
 void FormWindow::closeEvent(QCloseEvent* e) {
   // The window goes only through Unload, which may be cancelled.
   e->ignore();
-  if (Form* f = owner_->form) RunFromQt([f] { f->NativeCloseRequested(); });
+  if (Form* f = owner_->form) RunFromNative([f] { f->NativeCloseRequested(); });
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* e) {
@@ -337,9 +246,7 @@ void FormWindow::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
     return;
   }
-  const int vk = VirtualKeyFromQt(e->key());
-  const int shift = ShiftState(e->modifiers());
-  RunFromQt([f, vk, shift] { f->Form_KeyDown(vk, shift); });
+  internal::KeyDown(*f, VirtualKeyFromQt(e->key()), ShiftState(e->modifiers()));
 }
 
 namespace {
@@ -357,22 +264,14 @@ void FormWindow::mousePressEvent(QMouseEvent* e) {
   const QPoint pos = e->position().toPoint();
   // Presses on a control that did not take them are not the form's.
   if (!f || childAt(pos)) return;
-  const int button = ButtonsOf(e->button());
-  const int shift = ShiftState(e->modifiers());
-  const float x = static_cast<float>(pos.x()) * Screen::TwipsPerPixelX();
-  const float y = static_cast<float>(pos.y()) * Screen::TwipsPerPixelY();
-  RunFromQt([f, button, shift, x, y] { f->Form_MouseDown(button, shift, x, y); });
+  internal::MouseDown(*f, ButtonsOf(e->button()), ShiftState(e->modifiers()), pos.x(), pos.y());
 }
 
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
   Form* f = owner_->form;
   const QPoint pos = e->position().toPoint();
   if (!f || childAt(pos)) return;
-  const int buttons = ButtonsOf(e->buttons());
-  const int shift = ShiftState(e->modifiers());
-  const float x = static_cast<float>(pos.x()) * Screen::TwipsPerPixelX();
-  const float y = static_cast<float>(pos.y()) * Screen::TwipsPerPixelY();
-  RunFromQt([f, buttons, shift, x, y] { f->Form_MouseMove(buttons, shift, x, y); });
+  internal::MouseMove(*f, ButtonsOf(e->buttons()), ShiftState(e->modifiers()), pos.x(), pos.y());
 }
 
 // ---- what the GDI asks of the window ---------------------------------------------------------
@@ -427,53 +326,11 @@ namespace forms::backend {
 
 using namespace forms::qt;
 
-void Init() {
-  // Forms name the Windows dialog font, which Linux lacks; the nearest sans
-  // font fontconfig offers is much wider, and captions laid out for the
-  // Windows font would be clipped. A font with Arial's metrics fits them.
-  QFont::insertSubstitutions(
-      QStringLiteral("MS Sans Serif"),
-      {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial")});
-  if (QCoreApplication::instance()) {
-    g_app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  } else {
-    // Forms are laid out in device pixels (twips per pixel follow the
-    // screen's DPI), so Qt must not scale them again.
-    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
-    // Qt's own event loop rather than GLib's: nothing here needs GLib's, and
-    // a show's waits (64 a second) cost less in it.
-    setenv("QT_NO_GLIB", "1", 0);
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
-        !std::getenv("WAYLAND_DISPLAY")) {
-      std::fprintf(stderr, "No display: set DISPLAY to the X display to show the windows on.\n");
-      std::exit(1);
-    }
-    static int argc = 1;
-    // The toolkit names the windows' class after the program.
-    static std::string name = plat::LowerAscii(plat::ProgramName());
-    static char* argv[] = {name.data(), nullptr};
-    g_app = new QApplication(argc, argv);
-    // The program ends through plat::EndProgram, never when a window closes.
-    QApplication::setQuitOnLastWindowClosed(false);
-    // One look everywhere: a style that draws scroll-bar arrows.
-    if (QStyle* s = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(s);
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    QApplication::setFont(f);
-    std::atexit([] { g_exiting = true; });
-  }
-  if (!g_app) {
-    std::fprintf(stderr, "The forms need a widget application.\n");
-    std::exit(1);
-  }
-  g_app->installEventFilter(new CloseKeyFilter(g_app));
-  WatchSessionEnd();
-  g_wakeup = new QTimer(g_app);
-  g_wakeup->setSingleShot(true);
-  g_wakeup->setTimerType(Qt::PreciseTimer);
-  QObject::connect(g_wakeup, &QTimer::timeout, [] { RunFromQt(internal::FireDueTimers); });
-  RegisterFormsSide();
+Frame FrameOf(const Form& form) {
+  // The window manager draws the frame, if any: take a dialog's frame on
+  // the system the forms were designed for.
+  if (form.GetBorderStyle() == BorderStyle::None) return {};
+  return {3, 26, 3, 3};
 }
 
 ScreenInfo QueryScreen() {
@@ -549,17 +406,11 @@ void ShowForm(Form& form, bool show) {
     w->hide();
     return;
   }
-  const bool first = !w->isVisible();
   ApplyState(*qf);
   w->show();
-  qf->everShown = true;
   if (qf->hostWindow == 0) {
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
     w->activateWindow();
-  }
-  if (first && !w->focusWidget()) {
-    const auto order = form.TabOrder();
-    if (!order.empty()) FocusControl(*order.front());
   }
 }
 
@@ -585,9 +436,14 @@ void UpdateForm(Form& form, FormProp what) {
       ApplyIcon(*qf);
       break;
     case FormProp::Style: {
+      // A new frame re-creates the native window, which hides it.
       const bool visible = qf->window->isVisible();
       ApplyFlags(*qf);
-      if (visible) qf->window->show();
+      ApplyGeometry(*qf);
+      if (visible) {
+        ApplyState(*qf);
+        qf->window->show();
+      }
       break;
     }
   }
@@ -622,14 +478,11 @@ win::HDC FormDC(Form& form) {
 }
 
 void ProcessPending() {
-  CollectGraveyard();
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  CollectGraveyard();
 }
 
 void WaitForEvents(std::int64_t timeoutMs) {
-  CollectGraveyard();
   // The time-out is an event of its own, so the wait blocks in the event
   // loop until either comes.
   QTimer timeout;
@@ -637,21 +490,10 @@ void WaitForEvents(std::int64_t timeoutMs) {
   timeout.setTimerType(Qt::PreciseTimer);
   timeout.start(static_cast<int>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000)));
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  CollectGraveyard();
 }
 
-void ArmWakeup(std::int64_t ms) {
-  if (!g_wakeup) return;
-  if (ms < 0) {
-    g_wakeup->stop();
-    return;
-  }
-  g_wakeup->start(static_cast<int>(std::min<std::int64_t>(ms, 24 * 3600 * 1000)));
-}
-
-int MessageBox(const std::string& text, int style, const std::string& caption) {
-  const QMessageBox::Icon icon =
-      (style & 0x70) == vbExclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
+void MessageBox(const std::string& text, bool exclamation, const std::string& caption) {
+  const QMessageBox::Icon icon = exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
   QWidget* owner = QApplication::activeWindow();
   if (owner && !dynamic_cast<FormWindow*>(owner)) owner = nullptr;
   QMessageBox box(icon, ToQ(caption), ToQ(text), QMessageBox::Ok, owner);
@@ -662,10 +504,7 @@ int MessageBox(const std::string& text, int style, const std::string& caption) {
   box.setWindowModality(Qt::ApplicationModal);
   // The owner may be a topmost full-screen window.
   box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  ++g_depth;
   box.exec();
-  --g_depth;
-  return vbOK;
 }
 
 }  // namespace forms::backend

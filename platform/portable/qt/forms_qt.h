@@ -50,8 +50,6 @@ struct QtForm : portable::WindowSink {
   // The surface is put on the X window by the platform itself, and Qt keeps
   // no picture of the window (see present.h).
   bool direct = false;
-  // A centred form is centred until it has been shown once.
-  bool everShown = false;
   // The X window of another program we are embedded in (0: none).
   unsigned long hostWindow = 0;
   std::vector<std::unique_ptr<QtControl>> controls;
@@ -100,24 +98,17 @@ QString ToQ(const std::string& s);
 std::string FromQ(const QString& s);
 QColor ColorOf(win::COLORREF c);
 QImage ImageOf(const Picture& p);
-// Qt's button texts treat "&" as a mnemonic; ours never do.
-QString EscapeMnemonics(const QString& s);
-
-// Calls form code from a Qt handler: exceptions are held by the runtime, and
-// windows unloaded meanwhile are deleted only once no handler is running.
-void RunFromQt(const std::function<void()>& fn);
-// Hides a widget and deletes it once it is safe to.
+using internal::RunFromNative;
+// Hides a widget and deletes it once no handler is running.
 void Bury(QWidget* w);
-void CollectGraveyard();
 // True after the program began to exit: Qt is no longer called then.
 bool Exiting();
 
 QtForm* Native(const Form& f);
 QtControl* Native(const Control& c);
 
-// Virtual-key codes and Qt keys.
+// The virtual-key code of a Qt key (0: none).
 int VirtualKeyFromQt(int qtKey);
-int QtKeyFromVirtualKey(int vk);
 int ShiftState(Qt::KeyboardModifiers m);
 
 // Controls (forms_qt_controls.cpp).

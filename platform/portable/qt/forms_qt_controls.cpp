@@ -29,15 +29,6 @@ Qt::Alignment HAlign(Align a) {
   return Qt::AlignLeft;
 }
 
-// The points of a line, pixels of the form's client area.
-struct LinePoints {
-  int x1, y1, x2, y2;
-};
-LinePoints PointsOf(const Control& c) {
-  return {internal::PxX(c.Left()), internal::PxY(c.Top()), internal::PxX(c.Left() + c.Width()),
-          internal::PxY(c.Top() + c.Height())};
-}
-
 // Controls that are drawn on the form rather than being windows: pictures,
 // lines and rectangles.
 class PaintedControl : public QWidget {
@@ -64,7 +55,7 @@ class PaintedControl : public QWidget {
         break;
       }
       case Kind::Line: {
-        const LinePoints lp = PointsOf(*c);
+        const internal::LinePixels lp = internal::LinePoints(*c);
         const QPoint origin = geometry().topLeft();
         p.setPen(QPen(ColorOf(c->ForeColor()), 1));
         p.drawLine(QPoint(lp.x1, lp.y1) - origin, QPoint(lp.x2, lp.y2) - origin);
@@ -92,7 +83,7 @@ QString TextForBox(const std::string& s) {
 void ApplyGeometry(QtControl& qc) {
   const Control& c = *qc.control;
   if (c.kind() == Kind::Line) {
-    const LinePoints lp = PointsOf(c);
+    const internal::LinePixels lp = internal::LinePoints(c);
     qc.widget->setGeometry(std::min(lp.x1, lp.x2), std::min(lp.y1, lp.y2),
                            std::abs(lp.x2 - lp.x1) + 1, std::abs(lp.y2 - lp.y1) + 1);
     return;
@@ -110,7 +101,7 @@ void ApplyText(QtControl& qc) {
       break;
     case Kind::CommandButton:
       static_cast<QPushButton*>(qc.widget.data())
-          ->setText(EscapeMnemonics(ToQ(static_cast<CommandButton&>(c).DisplayText())));
+          ->setText(ToQ(internal::ButtonText(static_cast<CommandButton&>(c))));
       break;
     case Kind::TextBox: {
       auto& box = static_cast<TextBox&>(c);
@@ -236,13 +227,13 @@ QWidget* MakeWidget(QtControl* qc, QWidget* parent) {
       QObject::connect(sb, &QScrollBar::valueChanged, [qc, sb](int v) {
         if (qc->updating || !qc->control || sb->isSliderDown()) return;
         auto* bar = static_cast<VScrollBar*>(qc->control);
-        RunFromQt([bar, v] { bar->UserChanged(v); });
+        RunFromNative([bar, v] { bar->UserChanged(v); });
       });
       QObject::connect(sb, &QScrollBar::sliderReleased, [qc, sb] {
         if (qc->updating || !qc->control) return;
         auto* bar = static_cast<VScrollBar*>(qc->control);
         const int v = sb->value();
-        RunFromQt([bar, v] { bar->UserChanged(v); });
+        RunFromNative([bar, v] { bar->UserChanged(v); });
       });
       return sb;
     }
@@ -253,7 +244,7 @@ QWidget* MakeWidget(QtControl* qc, QWidget* parent) {
       QObject::connect(b, &QPushButton::clicked, [qc] {
         if (!qc->control) return;
         auto* button = static_cast<CommandButton*>(qc->control);
-        RunFromQt([button] {
+        RunFromNative([button] {
           if (button->Click) button->Click();
         });
       });
@@ -338,9 +329,8 @@ void CreateControl(QtForm& qf, Control& c) {
                  Prop::Geometry, Prop::Enabled, Prop::Visible})
     ApplyControl(*qc, p);
   // Only the controls in the keyboard order are reached with Tab.
-  const bool focusable =
-      c.kind() == Kind::TextBox || c.kind() == Kind::VScrollBar || c.kind() == Kind::CommandButton;
-  if (focusable) qc->widget->setFocusPolicy(c.TabIndex() >= 0 ? Qt::StrongFocus : Qt::ClickFocus);
+  if (internal::TakesFocus(c.kind()))
+    qc->widget->setFocusPolicy(c.TabIndex() >= 0 ? Qt::StrongFocus : Qt::ClickFocus);
   qf.controls.push_back(std::move(qc));
 }
 

@@ -1,4 +1,4 @@
-// Qt keys and the system's virtual-key codes, which key events carry.
+// The system's virtual-key codes, which key events carry, of Qt's keys.
 #include <utility>
 
 #include "qt/forms_qt.h"
@@ -34,14 +34,6 @@ int VirtualKeyFromQt(int qtKey) {
   for (const auto& k : kKeys)
     if (k.first == qtKey) return k.second;
   return 0;
-}
-
-int QtKeyFromVirtualKey(int vk) {
-  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
-  if (vk >= 0x70 && vk <= 0x87) return Qt::Key_F1 + (vk - 0x70);
-  for (const auto& k : kKeys)
-    if (k.second == vk) return k.first;
-  return Qt::Key_unknown;
 }
 
 }  // namespace forms::qt

@@ -51,8 +51,6 @@ struct State {
   std::uint8_t gcDepth[4] = {};
   xcb_gcontext_t gc[4] = {};
   std::vector<std::uint32_t> gather;
-  bool sharedAllowed = true;
-  Counts counts;
 };
 
 State& S() {
@@ -219,7 +217,7 @@ bool SurfacePixels::Allocate(std::size_t count) {
   Release();
   if (count == 0) return true;
   xcb_connection_t* c = Connection();
-  if (c && x11::HasSharedMemory() && S().sharedAllowed && count <= SIZE_MAX / 4) {
+  if (c && x11::HasSharedMemory() && count <= SIZE_MAX / 4) {
     const int id = ::shmget(IPC_PRIVATE, count * 4, IPC_CREAT | 0600);
     if (id >= 0) {
       void* addr = ::shmat(id, nullptr, 0);
@@ -280,19 +278,13 @@ bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
                         static_cast<std::uint16_t>(r.h), static_cast<std::int16_t>(r.x),
                         static_cast<std::int16_t>(r.y), v->depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
                         px.Segment(), 0);
-      ++s.counts.shared;
     } else {
       PutPlain(s, c, window, gc, *v, px.data(), width, r);
-      ++s.counts.plain;
     }
   }
   return true;
 }
 
 void Flush() { x11::Flush(); }
-
-void SetSharedMemoryForTest(bool allowed) { S().sharedAllowed = allowed; }
-
-Counts CountsForTest() { return S().counts; }
 
 }  // namespace portable::present

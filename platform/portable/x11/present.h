@@ -61,14 +61,4 @@ bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
 // Sends what was put; errors the server sent back are read and dropped.
 void Flush();
 
-// For tests: new surfaces use shared memory (true, the default) or not.
-void SetSharedMemoryForTest(bool allowed);
-
-// Rectangles put so far, by way: shared memory, plain requests.
-struct Counts {
-  std::uint64_t shared = 0;
-  std::uint64_t plain = 0;
-};
-Counts CountsForTest();
-
 }  // namespace portable::present

@@ -1,8 +1,10 @@
 // What tests set in the platform and programs never do: the command line,
-// the program folder, the end of the program, message boxes, and the one
-// edge that cannot run here (the password module of the 95/98/ME family).
+// the program folder, the end of the program, the manual clock, message
+// boxes, the one edge that cannot run here (the password module of the
+// 95/98/ME family); and what the portable GDI counts.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -21,6 +23,9 @@ void SetUserSettingsBaseForTest(const std::string& folder);
 // Instead of ending the process, EndProgram runs the exit steps and throws
 // ProgramEnded.
 void SetEndInterceptForTest(bool intercept);
+// The manual clock (ClockMode::Manual): sets its milliseconds and the time
+// of day. TickCount() is then exactly the milliseconds (mod 2^32).
+void SetManualClock(std::int64_t millis, float timeOfDay);
 
 }  // namespace plat
 
@@ -34,6 +39,19 @@ void SetMsgBoxHookForTest(MsgBoxHook hook);
 void SetTwipsPerPixelForTest(float twips);
 
 }  // namespace forms
+
+// What the portable GDI counts (Linux), for benchmarks and tests.
+namespace portable::gdi {
+
+// Pixels copied to our windows through BitBlt since the start, left-out
+// transfers included (the benchmarks count what the program copies there).
+std::uint64_t WindowPixelsCopied();
+// Transfers left out so far because they would have changed nothing.
+std::uint64_t TransfersLeftOut();
+// Leaving out on or off (on at start); what is owed is done first.
+void SetLeaveOutForTest(bool enabled);
+
+}  // namespace portable::gdi
 
 namespace win {
 
