@@ -39,6 +39,8 @@ T=$(mktemp -d /tmp/tamarel-stage-cpu.XXXXXX)
 trap 'end_show; rm -rf "$T"' EXIT
 : >"$T/results"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No session bus: Qt would start one per show, and it would outlive the show.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 
 # Processor ticks (user + system, all threads) of the given processes.
 ticks() {

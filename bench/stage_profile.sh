@@ -6,7 +6,8 @@
 #   builds, to wineserver (WINEDEBUG=+server), per frame of the real clock.
 # A request count per frame is the difference between a show of FRAMES_B and
 # one of FRAMES_A frames (the set-up cancels out), divided by FRAMES_B -
-# FRAMES_A; the frame rate comes from the two shows' wall times.
+# FRAMES_A; frame rates come the same way from the shows' wall times, with
+# and without the tracer.
 #
 #   bench/stage_profile.sh [--dist DIR] [--builds LIST] [--frames "A B"] [--out DIR]
 #
@@ -34,6 +35,9 @@ read -r fa fb <<<"$frames"
 [ -n "$out" ] || out=$(mktemp -d /tmp/tamarel-profile.XXXXXX)
 mkdir -p "$out"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Without a session bus Qt would start one that stays connected to the
+# display (and keeps xtrace waiting).
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 trap 'stop_xvfb' EXIT
 
 # install BUILD: a copy of the build with 10 flowers of each kind in $out/BUILD.
@@ -146,8 +150,17 @@ short_names() {
     END { for (i = 1; i <= n; i++) printf "%6.2f %%  %s\n", pct[order[i]], order[i] }' | sort -rn
 }
 
+# The frame rate of the show without a tracer.
+plain_rate() {
+  local b=$1 n
+  "show_$b" || return 0
+  for n in $fa $fb; do run "$n" "plain-$b-$n" "${SHOW[@]}"; done
+  echo "== $b: $(rate "plain-$b") frames a second without a tracer"
+}
+
 for b in $builds; do
   install "$b"
+  plain_rate "$b"
   x_requests "$b"
   if [ "$b" = linux ]; then profile_linux; else server_requests "$b"; fi
 done
