@@ -19,9 +19,10 @@
 # Shares are percent of one core: the median of the rounds, the range beside.
 # Targets: the Linux show at most 1.0 %, each Windows show's own process at
 # most 5 %. Each Windows build runs in a Wine prefix of its own under build/
-# (made on first use): a 64-bit prefix cannot run the 32-bit program.
+# (made on first use; see support/show.sh).
 set -uo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
+source "$(dirname "$0")/support/show.sh"
 dist=$ROOT/dist baseline= builds="win32 win64 linux" secs=30 rounds=2
 while [ $# -gt 0 ]; do
   case $1 in
@@ -38,9 +39,6 @@ done
 T=$(mktemp -d /tmp/tamarel-stage-cpu.XXXXXX)
 trap 'end_show; rm -rf "$T"' EXIT
 : >"$T/results"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# No session bus: Qt would start one per show, and it would outlive the show.
-export DBUS_SESSION_BUS_ADDRESS=disabled:
 
 # Processor ticks (user + system, all threads) of the given processes.
 ticks() {
@@ -60,18 +58,10 @@ start_linux() {
   wait_window || return 1
   PROCS=("show:$SHOW_PID" "X server:$XVFB_PID")
 }
-start_win32() { start_wine win32 /usr/lib/wine/wine /usr/lib/wine/wineserver32; }
-start_win64() { start_wine win64 /usr/lib/wine/wine64 /usr/lib/wine/wineserver64; }
-
+start_win32() { start_wine win32; }
+start_win64() { start_wine win64; }
 start_wine() {
-  export WINEPREFIX=$ROOT/build/wine-bench-$1 WINE=$2 WINESERVER=$3
-  [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
-  if [ ! -d "$WINEPREFIX" ]; then
-    mkdir -p "$ROOT/build"
-    "$WINE" wineboot -i >/dev/null 2>&1
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    "$WINESERVER" -w
-  fi
+  show_wine "$1" || return 1
   "$WINE" "$T/inst/Tamarel.scr" /s >/dev/null 2>&1 &
   wait_window || return 1
   local p show= server= others=
@@ -106,11 +96,8 @@ end_show() {
 
 # measure BUILD SIDE DIST: one show; appends "build|group|side|share" lines.
 measure() {
-  local build=$1 side=$2 g i
-  rm -rf "$T/inst"
-  cp -r "$3/$build" "$T/inst" || return 1
-  printf '[flowers]\nyellow=10\nred=10\nrose=10\nwhite=10\n[applic]\nappdisplay=0\nappcurrent=0\nappalert=10\n' \
-    >"$T/inst/ovinflowers.ini"
+  local build=$1 side=$2 i
+  show_install "$3/$build" "$T/inst" || return 1
   start_xvfb 1920x1080x24 || return 1
   PROCS=()
   if "start_$build"; then
@@ -135,7 +122,7 @@ measure() {
 share() { awk -v c="$1" -v t0="$2" -v t1="$3" -v hz="$(getconf CLK_TCK)" 'BEGIN {printf "%.2f", 100 * c / hz / (t1 - t0)}'; }
 
 # A kernel without 32-bit support cannot start the 32-bit Wine loader.
-if [[ " $builds " == *" win32 "* ]] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [[ " $builds " == *" win32 "* ]] && ! (show_wine win32); then
   skipped="win32: not measured: 32-bit programs do not run on this machine (/usr/lib/wine/wine --version fails)"
   builds=$(echo " $builds " | sed 's/ win32 / /')
 fi

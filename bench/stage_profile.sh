@@ -20,6 +20,7 @@
 # Needs valgrind and xtrace (Debian packages of the same names).
 set -uo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
+source "$(dirname "$0")/support/show.sh"
 dist=$ROOT/dist builds="win32 win64 linux" frames="400 1400" out=
 while [ $# -gt 0 ]; do
   case $1 in
@@ -34,34 +35,12 @@ done
 read -r fa fb <<<"$frames"
 [ -n "$out" ] || out=$(mktemp -d /tmp/tamarel-profile.XXXXXX)
 mkdir -p "$out"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Without a session bus Qt would start one that stays connected to the
-# display (and keeps xtrace waiting).
-export DBUS_SESSION_BUS_ADDRESS=disabled:
 trap 'stop_xvfb' EXIT
 
-# install BUILD: a copy of the build with 10 flowers of each kind in $out/BUILD.
-install() {
-  rm -rf "${out:?}/$1"
-  cp -r "$dist/$1" "$out/$1"
-  printf '[flowers]\nyellow=10\nred=10\nrose=10\nwhite=10\n[applic]\nappdisplay=0\nappcurrent=0\nappalert=10\n' \
-    >"$out/$1/ovinflowers.ini"
-}
-# Each build's command line of a show in SHOW; Wine's builds in a prefix of
-# their own (a 64-bit prefix cannot run the 32-bit program).
+# Each build's command line of a show in SHOW, from its copy in $out.
 show_linux() { unset WINEPREFIX; SHOW=("$out/linux/Tamarel"); }
-show_win32() { wine_for win32 /usr/lib/wine/wine && SHOW=("$WINE" "$out/win32/Tamarel.scr"); }
-show_win64() { wine_for win64 /usr/lib/wine/wine64 && SHOW=("$WINE" "$out/win64/Tamarel.scr"); }
-wine_for() {
-  export WINEPREFIX=$ROOT/build/wine-bench-$1 WINE=$2 WINESERVER=/usr/lib/wine/wineserver64
-  "$WINE" --version >/dev/null 2>&1 || { echo "$1: $WINE does not run here" >&2; return 1; }
-  if [ ! -d "$WINEPREFIX" ]; then
-    mkdir -p "$ROOT/build"
-    "$WINE" wineboot -i >/dev/null 2>&1
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    "$WINESERVER" -w
-  fi
-}
+show_win32() { show_wine win32 && SHOW=("$WINE" "$out/win32/Tamarel.scr"); }
+show_win64() { show_wine win64 && SHOW=("$WINE" "$out/win64/Tamarel.scr"); }
 
 # run N TRACE PREFIX...: a show of N frames on a display of its own, behind
 # the command words PREFIX (a tracer); its wall time in $out/TRACE.secs.
@@ -98,7 +77,6 @@ x_counts() {
 }
 x_requests() {
   local b=$1 n
-  "show_$b" || return 0
   for n in $fa $fb; do
     run "$n" "x-$b-$n" sh -c 'xtrace -n -d "$DISPLAY" -D :$((${DISPLAY#:} + 50)) -o "$0" -- "$@"' \
       "$out/x-$b-$n.trace" "${SHOW[@]}"
@@ -111,7 +89,6 @@ x_requests() {
 # wineserver requests: the server's own trace of every process's requests.
 server_requests() {
   local b=$1 n
-  "show_$b" || return 0
   for n in $fa $fb; do
     WINEDEBUG=+server run "$n" "server-$b-$n" "${SHOW[@]}"
     grep -oE '^[0-9a-f]{4}: [a-z_]+\( ' "$out/server-$b-$n.log" | awk '{c[$2]++} END {for (k in c) print substr(k, 1, length(k) - 1), c[k]}' \
@@ -153,13 +130,13 @@ short_names() {
 # The frame rate of the show without a tracer.
 plain_rate() {
   local b=$1 n
-  "show_$b" || return 0
   for n in $fa $fb; do run "$n" "plain-$b-$n" "${SHOW[@]}"; done
   echo "== $b: $(rate "plain-$b") frames a second without a tracer"
 }
 
 for b in $builds; do
-  install "$b"
+  show_install "$dist/$b" "$out/$b" || continue
+  "show_$b" || { echo "$b: $WINE does not start here: not measured"; continue; }
   plain_rate "$b"
   x_requests "$b"
   if [ "$b" = linux ]; then profile_linux; else server_requests "$b"; fi
