@@ -23,7 +23,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
 source "$(dirname "$0")/support/show.sh"
-dist=$ROOT/dist baseline= builds="win32 win64 linux" secs=30 rounds=2
+dist=$ROOT/dist baseline='' builds="win32 win64 linux" secs=30 rounds=2
 while [ $# -gt 0 ]; do
   case $1 in
     --dist) dist=$2 ;;
@@ -64,7 +64,7 @@ start_wine() {
   show_wine "$1" || return 1
   "$WINE" "$T/inst/Tamarel.scr" /s >/dev/null 2>&1 &
   wait_window || return 1
-  local p show= server= others=
+  local p show='' server='' others=''
   for p in $(prefix_pids); do
     if grep -q '^wineserver' "/proc/$p/comm" 2>/dev/null; then server+=" $p"
     elif tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -qi 'Tamarel\.scr'; then show+=" $p"
@@ -90,7 +90,7 @@ wait_window() {
 end_show() {
   [ -n "${SHOW_PID:-}" ] && kill "$SHOW_PID" 2>/dev/null
   [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k 2>/dev/null
-  SHOW_PID= WINEPREFIX=
+  SHOW_PID='' WINEPREFIX=''
   stop_xvfb
 }
 
@@ -103,13 +103,17 @@ measure() {
   if "start_$build"; then
     sleep 2  # the first frames are not part of the figure
     echo "  processes: ${PROCS[*]}" >&2
-    local -a c0 c1
-    for i in "${!PROCS[@]}"; do c0[i]=$(ticks ${PROCS[i]#*:}); done
-    local t0 t1
-    t0=$(date +%s.%N)
-    sleep "$secs"
-    for i in "${!PROCS[@]}"; do c1[i]=$(ticks ${PROCS[i]#*:}); done
-    t1=$(date +%s.%N)
+    # Each entry's pids are a list: split on purpose.
+    # shellcheck disable=SC2086
+    {
+      local -a c0 c1
+      local t0 t1
+      for i in "${!PROCS[@]}"; do c0[i]=$(ticks ${PROCS[i]#*:}); done
+      t0=$(date +%s.%N)
+      sleep "$secs"
+      for i in "${!PROCS[@]}"; do c1[i]=$(ticks ${PROCS[i]#*:}); done
+      t1=$(date +%s.%N)
+    }
     local all=0
     for i in "${!PROCS[@]}"; do
       all=$((all + c1[i] - c0[i]))

@@ -21,7 +21,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
 source "$(dirname "$0")/support/show.sh"
-dist=$ROOT/dist builds="win32 win64 linux" frames="400 1400" out=
+dist=$ROOT/dist builds="win32 win64 linux" frames="400 1400" out=''
 while [ $# -gt 0 ]; do
   case $1 in
     --dist) dist=$2 ;;
@@ -78,6 +78,7 @@ x_counts() {
 x_requests() {
   local b=$1 n
   for n in $fa $fb; do
+    # shellcheck disable=SC2016  # expanded by that shell, on the show's display
     run "$n" "x-$b-$n" sh -c 'xtrace -n -d "$DISPLAY" -D :$((${DISPLAY#:} + 50)) -o "$0" -- "$@"' \
       "$out/x-$b-$n.trace" "${SHOW[@]}"
     x_counts "$out/x-$b-$n.trace" >"$out/x-$b-$n.counts"
