@@ -250,6 +250,7 @@ void CollectGraveyard() {
 }
 
 bool Exiting() { return g_exiting || !g_app; }
+void StopCallingQt() { g_exiting = true; }
 
 QtForm* Native(const Form& f) { return static_cast<QtForm*>(f.native); }
 QtControl* Native(const Control& c) { return static_cast<QtControl*>(c.native); }
