@@ -1,18 +1,13 @@
 #!/usr/bin/env bash
-# How a Linux session ends the programs, on displays of our own:
-#   - a show stopped (SIGSTOP) for 2 s and continued draws as many frames in
-#     the second after as in the second before (within 10 %): no burst to
-#     catch up;
-#   - SIGTERM to the settings dialog, the mailer and a show in another
-#     program's window (a host's preview), SIGINT to a show: each ends with
-#     status 0 (SIGTERM to a show: the ending script);
-#   - the X server killed (SIGTERM and SIGKILL by turns) under a show, the
-#     dialog and the mailer of the sanitizer build and a show in another
-#     program's window, 20 times: each ends with status 0 and no sanitizer
-#     report, and the settings file the dialog writes is whole.
+# How a Linux session ends the programs: a show stopped (SIGSTOP) for 2 s
+# draws as many frames in the second after it as in the second before (within
+# 10 %); SIGTERM to the dialog, the mailer and a show in another program's
+# window, SIGINT to a show, end each with status 0; the X server killed 20
+# times under a show, the dialog and the mailer (the sanitizer build's) and a
+# show in another program's window: each ends with 0, no sanitizer report,
+# the settings file whole.
 #   tests/e2e/session.sh linux|win64 DIST_FOLDER   (Linux only)
-# The helpers come from build/linux and build/linux-asan, or the builds that
-# TAMAREL_E2E_BUILD and TAMAREL_ASAN_BUILD name.
+# Helpers: build/linux and build/linux-asan (or TAMAREL_E2E_BUILD, TAMAREL_ASAN_BUILD).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib.sh"
@@ -29,70 +24,50 @@ cp "$prog" "$tmp/dist/hosted"
 cc -O1 -o "$tmp/xwindow" "$here/xwindow.c" -lX11 || { echo "session-linux: the window helper does not build"; exit 1; }
 export ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 
-# start_all: on the display, the window helper, then a show (the probe: it
-# claims no instance the dialog holds), the dialog, the mailer and a show in
-# the helper's window; true once all four are up. Sets SHOW DIALOG MAILER
-# HOSTED.
+# start_all: a show (the probe, which claims no instance the dialog holds),
+# the dialog, the mailer and a show in the helper's window; true once all are
+# up. Sets SHOW DIALOG MAILER HOSTED.
 start_all() {
   rm -f "$tmp/handle"
   "$tmp/xwindow" show 200 150 "$tmp/handle" 2>/dev/null &
   pids+=($!)
   for _ in $(seq 100); do [ -s "$tmp/handle" ] && break; sleep 0.1; done
-  e2e_run "$tmp/dist/ending_fault_show" /s
-  SHOW=$PID
-  e2e_run "$prog" /c
-  DIALOG=$PID
-  e2e_run "$mailer"
-  MAILER=$PID
-  e2e_run "$tmp/dist/hosted" --window-id "$(cat "$tmp/handle")"
-  HOSTED=$PID
+  e2e_run "$tmp/dist/ending_fault_show" /s && SHOW=$PID
+  e2e_run "$prog" /c && DIALOG=$PID
+  e2e_run "$mailer" && MAILER=$PID
+  e2e_run "$tmp/dist/hosted" --window-id "$(cat "$tmp/handle")" && HOSTED=$PID
   e2e_wait 60 all_up
 }
-all_up() {
-  # The dialog's and the mailer's windows bear the same title.
+all_up() {  # (the dialog's and the mailer's windows bear the same title)
   [ -n "$(fullscreen_windows 320x240)" ] && [ "$(titled 'Tamarel Screen Saver' | wc -l)" = 2 ] &&
     xwininfo -children -id "$(cat "$tmp/handle")" | grep -q '^ *0x' && echo up
 }
-# ended_with_0 WHAT: the four end with status 0 within 15 s.
-ended_with_0() {
+ended_with_0() {  # ended_with_0 WHEN: the four end with status 0 within 15 s
   local p
   for p in "show $SHOW" "dialog $DIALOG" "mailer $MAILER" "hosted show $HOSTED"; do
-    if wait_exit "${p##* }" 15; then
-      [ "$RC" = 0 ] || fail "$1: the ${p% *} ended with status $RC"
-    else
-      fail "$1: the ${p% *} did not end"
-      kill -9 "${p##* }" 2>/dev/null
-    fi
+    wait_exit "${p##* }" 15 || { fail "$1: the ${p% *} did not end"; kill -9 "${p##* }"; continue; }
+    [ "$RC" = 0 ] || fail "$1: the ${p% *} ended with status $RC"
   done
 }
-
-# ---- a stopped show, signals ------------------------------------------------------------
 
 start_xvfb 320x240x24 || { echo "session-linux: no display of our own"; exit 1; }
 export TAMAREL_FRAME_LOG=$tmp/frames
 if start_all; then
   sleep 1.5
-  kill -STOP "$SHOW"
-  sleep 2
-  kill -CONT "$SHOW"
-  sleep 1.5
-  kill -TERM "$DIALOG" "$MAILER" "$HOSTED"
-  kill -INT "$SHOW"
+  kill -STOP "$SHOW" && sleep 2 && kill -CONT "$SHOW" && sleep 1.5
+  kill -TERM "$DIALOG" "$MAILER" "$HOSTED" && kill -INT "$SHOW"
   ended_with_0 "a signal"
   # The frames of the second before the stop and of the second after it.
-  counts=$(awk 'NR > 1 && $1 - last > 1500 {stop = last; cont = $1} {t[NR] = $1; last = $1}
+  read -r before after < <(awk 'NR > 1 && $1 - last > 1500 {stop = last; cont = $1} {t[NR] = $1; last = $1}
     END {for (i in t) {b += t[i] > stop - 1000 && t[i] <= stop; a += t[i] >= cont && t[i] < cont + 1000}
          print b + 0, a + 0}' "$tmp/frames")
-  read -r before after <<<"$counts"
   [ "$before" -gt 0 ] && [ $(((after - before) * 10)) -le "$before" ] && [ $(((before - after) * 10)) -le "$before" ] ||
-    fail "frames in the second before the stop and the second after it: $before and $after ($(wc -l <"$tmp/frames") in all)"
+    fail "frames in the second before the stop and after it: $before and $after ($(wc -l <"$tmp/frames") in all)"
 else
   fail "the programs did not all come up"
 fi
 unset TAMAREL_FRAME_LOG
 stop_xvfb
-
-# ---- the X server goes away ------------------------------------------------------------
 
 cp "$asan/saver/Tamarel" "$asan/mailer/Pellmar" "$asan/tests/ending_fault_show" "$tmp/dist/"
 ini() { tr -d '\r' <"$tmp/dist/ovinflowers.ini"; }
@@ -101,16 +76,11 @@ for i in $(seq 20); do
   start_xvfb 320x240x24 || { fail "no display of our own"; break; }
   start_all || fail "round $i: the programs did not all come up"
   n=${DISPLAY#:}
-  [ $((i % 2)) = 0 ] && kill -KILL "$XVFB_PID" || kill -TERM "$XVFB_PID"
-  wait "$XVFB_PID" 2>/dev/null
-  rm -f "/tmp/.X11-unix/X$n" "/tmp/.X$n-lock"
-  XVFB_PID=
+  # SIGTERM and SIGKILL by turns.
+  kill -$((i % 2 ? 15 : 9)) "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null
+  rm -f "/tmp/.X11-unix/X$n" "/tmp/.X$n-lock" && XVFB_PID= && pids=()
   ended_with_0 "round $i, the display gone"
   [ "$(ini)" = "$whole" ] || fail "round $i: the settings file is now: $(ini | tr '\n' ' ')"
-  if grep -q -E 'Sanitizer|runtime error' "$tmp/log"; then
-    fail "round $i: $(grep -m 3 -E 'Sanitizer|runtime error' "$tmp/log")"
-    break
-  fi
-  pids=()
+  ! grep -q -E 'Sanitizer|runtime error' "$tmp/log" || { fail "round $i: $(grep -m 3 -E 'Sanitizer|runtime error' "$tmp/log")"; break; }
 done
 e2e_end
