@@ -22,6 +22,9 @@ file(CREATE_LINK ../../lib/tamarel/Tamarel ${TAMAREL_PKG_BUILD}/tamarel SYMBOLIC
 install(FILES ${TAMAREL_PKG_BUILD}/tamarel DESTINATION libexec/xscreensaver)
 install(FILES ${CMAKE_SOURCE_DIR}/data/tamarel.xml DESTINATION share/xscreensaver/config)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tamarel-settings.desktop DESTINATION share/applications)
+# MATE's screen-saver chooser lists the entries of this folder and runs their
+# program the way xscreensaver does.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tamarel.desktop DESTINATION share/applications/screensavers)
 
 # The manual page and the changelog compressed as Debian wants them.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog ${TAMAREL_PKG_BUILD}/changelog @ONLY)

@@ -11,6 +11,7 @@ TAMAREL_PACKAGES=(
   wine64 xvfb xdotool x11-utils x11-xserver-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
   file procps psmisc nsis p7zip-full
   dpkg-dev lintian xserver-xephyr libxml2-utils
+  mate-screensaver desktop-file-utils dbus libglib2.0-bin xserver-xorg-core xserver-xorg-video-dummy
 )
 
 need_root() {

@@ -620,6 +620,15 @@ void Form::NativeCloseRequested() {
   internal::RunEvent([this] { Unload(); });
 }
 
+void Form::NativeResized(int widthPx, int heightPx) {
+  const float w = static_cast<float>(widthPx) * Screen::TwipsPerPixelX();
+  const float h = static_cast<float>(heightPx) * Screen::TwipsPerPixelY();
+  if (!loaded_ || (w == clientW_ && h == clientH_)) return;
+  clientW_ = w;
+  clientH_ = h;
+  internal::RunEvent([this] { Form_Resize(); });
+}
+
 // ---- message boxes and processing
 // ----------------------------------------------------------------
 

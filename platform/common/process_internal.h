@@ -20,7 +20,7 @@ bool ClaimInstance();
 // Hooks every way out of the process that can be caught (fatal signals or
 // unhandled exceptions, console and session end) to RunExitStepsOnce().
 void InstallExitHandlers();
-// Linux: the first SIGTERM or SIGHUP (a session's end) calls `notify`
+// Linux: the first SIGTERM, SIGHUP (a session's end) or SIGINT calls `notify`
 // instead of ending the process, so the forms can close as the system's
 // close command closes them; `notify` must be async-signal-safe. A second
 // such signal, or none of it done within a few seconds, ends the process

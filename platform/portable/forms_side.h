@@ -16,6 +16,9 @@ class FormsSide {
   virtual void ApplyCursorHidden(bool hidden) = 0;
   // The X display the forms are on; nullptr when they are not on X.
   virtual const char* XDisplayName() = 0;
+  // A window watched with x11::WatchWindowSize changed size: the forms in
+  // it follow from the event loop soon.
+  virtual void WatchedWindowResized() = 0;
 };
 
 // nullptr when the forms side ends.

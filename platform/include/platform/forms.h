@@ -366,6 +366,9 @@ class Form {
   virtual void Form_MouseMove(int button, int shift, float x, float y) {
     (void)button, (void)shift, (void)x, (void)y;
   }
+  // The window changed size after it was made (a host's window that the
+  // host resized); ScaleWidth and ScaleHeight give the new size.
+  virtual void Form_Resize() {}
 
   const std::vector<Control*>& Controls() const { return controls_; }
   // Controls that take the focus, in keyboard order.
@@ -378,6 +381,9 @@ class Form {
   bool EverShown() const { return everShown_; }
   // The user or the system asked to close the window.
   void NativeCloseRequested();
+  // The window's client area is now this many pixels: the new size is kept
+  // and Form_Resize runs when it differs.
+  void NativeResized(int widthPx, int heightPx);
 
  private:
   friend class Control;

@@ -66,6 +66,7 @@ void WatchSessionEnd() {
 }  // namespace
 
 bool Exiting() { return g_exiting || !g_app; }
+void StopCallingQt() { g_exiting = true; }
 
 }  // namespace forms::qt
 

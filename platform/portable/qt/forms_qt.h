@@ -103,6 +103,8 @@ using internal::RunFromNative;
 void Bury(QWidget* w);
 // True after the program began to exit: Qt is no longer called then.
 bool Exiting();
+// The program ends without Qt (its display is gone): Exiting() from now on.
+void StopCallingQt();
 
 QtForm* Native(const Form& f);
 QtControl* Native(const Control& c);
@@ -118,7 +120,8 @@ void ApplyTabOrder(QtForm& qf);
 void ApplyFont(QWidget* w, const Font& f);
 
 // The X side (forms_qt_x11.cpp).
-// Makes `w` a child of the X window `id`; false when that cannot be done.
+// Makes `w` a child of the X window `id`, which it then follows in size;
+// false when that cannot be done.
 bool EmbedInto(QWidget* w, unsigned long id);
 // Tells the GDI side that the forms run (forms_side.h).
 void RegisterFormsSide();

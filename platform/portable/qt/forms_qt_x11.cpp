@@ -1,14 +1,24 @@
 // The X side of the forms: embedding into another program's window (a
-// screen-saver host), the hidden mouse pointer, the display the forms are
-// on; and what the GDI and the X code ask of the forms (forms_side.h).
+// screen-saver host) and following its size, the hidden mouse pointer, the
+// display the forms are on and its loss; and what the GDI and the X code ask
+// of the forms (forms_side.h).
+#include <xcb/xcb.h>
+
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QThread>
 #include <QWindow>
 #include <string>
+#include <vector>
 
 #include "forms_side.h"
 #include "gdi/surface.h"
+#include "platform/process.h"
 #include "qt/forms_qt.h"
+#include "x11/present.h"
+#include "x11/x11.h"
 
 // Xlib last: its macros clash with Qt's names.
 #include <X11/Xlib.h>
@@ -26,6 +36,38 @@ Display* QtDisplay() {
   return x11 ? x11->display() : nullptr;
 }
 
+struct Embedded {
+  QPointer<QWidget> widget;
+  unsigned long host;
+};
+std::vector<Embedded>& EmbeddedWindows() {
+  static std::vector<Embedded> e;
+  return e;
+}
+
+// Each embedded form takes its host window's size; a form whose size
+// changed hears Form_Resize.
+void FollowHostWindows() {
+  if (Exiting()) return;
+  for (const Embedded& e : EmbeddedWindows()) {
+    auto* fw = dynamic_cast<FormWindow*>(e.widget.data());
+    int w = 0, h = 0;
+    if (!fw || !portable::x11::WindowSize(e.host, &w, &h)) continue;
+    if (fw->size() != QSize(w, h)) fw->setGeometry(0, 0, w, h);
+    if (Form* f = fw->Owner()->form) RunFromQt([f, w, h] { f->NativeResized(w, h); });
+  }
+}
+
+// Reads our own connection when the server sent something (the news of a
+// host window's size).
+void WatchHostWindow(unsigned long id) {
+  static QSocketNotifier* notifier = nullptr;
+  const int fd = portable::x11::WatchWindowSize(id);
+  if (fd < 0 || notifier) return;
+  notifier = new QSocketNotifier(fd, QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, [] { portable::present::Flush(); });
+}
+
 }  // namespace
 
 bool EmbedInto(QWidget* w, unsigned long id) {
@@ -41,10 +83,46 @@ bool EmbedInto(QWidget* w, unsigned long id) {
     return false;
   }
   own->setParent(host);
+  EmbeddedWindows().push_back({w, id});
+  WatchHostWindow(id);
   return true;
 }
 
 namespace {
+
+// The display went away (the session ended under us). Qt and Xlib would end
+// the process with status 1 from deep inside the event loop, and the
+// program's static forms would then be destroyed against a dead display;
+// instead the session ends here as on SIGTERM: every form unloads (the
+// dialog keeps its counts) without another call into Qt, the exit steps
+// run, and the process ends with status 0.
+[[noreturn]] void EndWithLostDisplay() {
+  StopCallingQt();
+  internal::EndSession();
+  plat::EndProgram(0);
+}
+
+bool DisplayLost() {
+  if (!qGuiApp || QThread::currentThread() != qGuiApp->thread()) return false;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 && x11->connection() && xcb_connection_has_error(x11->connection());
+}
+
+int OnXIOError(Display*) { EndWithLostDisplay(); }
+
+// Qt's own connection reports its loss with a warning before it ends the
+// process.
+QtMessageHandler g_previousMessages = nullptr;
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type != QtDebugMsg && DisplayLost()) EndWithLostDisplay();
+  if (g_previousMessages) g_previousMessages(type, context, text);
+}
+
+void WatchDisplayLoss() {
+  if (!QtDisplay()) return;
+  XSetIOErrorHandler(OnXIOError);
+  g_previousMessages = qInstallMessageHandler(OnQtMessage);
+}
 
 void ApplyCursorToApp() {
   if (!qGuiApp || g_cursorApplied == g_cursorHidden) return;
@@ -72,6 +150,11 @@ class QtFormsSide : public portable::FormsSide {
     g_cursorHidden = hidden;
     if (!Exiting()) ApplyCursorToApp();
   }
+  void WatchedWindowResized() override {
+    if (Exiting()) return;
+    QMetaObject::invokeMethod(
+        qApp, [] { FollowHostWindows(); }, Qt::QueuedConnection);
+  }
   const char* XDisplayName() override {
     // Asked often (every put checks it); the display never changes.
     if (!known_) {
@@ -98,6 +181,7 @@ void RegisterFormsSide() {
   // ShowCursor may have hidden the pointer before the application existed.
   g_cursorHidden = portable::CursorHidden();
   ApplyCursorToApp();
+  WatchDisplayLoss();
 }
 
 }  // namespace forms::qt

@@ -92,8 +92,10 @@ volatile sig_atomic_t g_sessionEnding = 0;
 constexpr unsigned kSessionEndGraceSeconds = 5;
 
 void OnSignal(int sig) {
-  if ((sig == SIGTERM || sig == SIGHUP) && g_sessionEndNotify && !g_sessionEnding) {
-    // A session's end: the forms close in their own time, within the grace.
+  if ((sig == SIGTERM || sig == SIGHUP || sig == SIGINT) && g_sessionEndNotify &&
+      !g_sessionEnding) {
+    // A session's end (or an interrupt from the terminal): the forms close in
+    // their own time, within the grace.
     g_sessionEnding = 1;
     ::alarm(kSessionEndGraceSeconds);
     g_sessionEndNotify();

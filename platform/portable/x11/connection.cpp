@@ -4,8 +4,10 @@
 
 #include <xcb/shm.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "forms_side.h"
 #include "x11/x11.h"
@@ -20,6 +22,8 @@ struct Server {
   const xcb_screen_t* screen = nullptr;
   bool shm = false;
   std::size_t maxRequestBytes = 0;
+  // Other programs' windows whose size changes we are told of.
+  std::vector<xcb_window_t> watched;
 };
 
 Server& S() {
@@ -118,9 +122,33 @@ int BitsPerPixel(std::uint8_t depth) {
 void Flush() {
   xcb_connection_t* c = Connection();
   if (!c) return;
-  // Nothing is asked for but errors: a window that went away under us.
-  while (xcb_generic_event_t* e = xcb_poll_for_event(c)) std::free(e);
+  // Besides errors (a window that went away under us), only the size
+  // changes of watched windows come: the forms side is told to follow them.
+  bool resized = false;
+  while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+    if ((e->response_type & 0x7F) == XCB_CONFIGURE_NOTIFY) {
+      const auto* n = reinterpret_cast<const xcb_configure_notify_event_t*>(e);
+      const auto& w = S().watched;
+      resized |= std::find(w.begin(), w.end(), n->window) != w.end();
+    }
+    std::free(e);
+  }
   xcb_flush(c);
+  if (resized && Forms()) Forms()->WatchedWindowResized();
+}
+
+int WatchWindowSize(unsigned long xid) {
+  xcb_connection_t* c = Connection();
+  if (!c || xid == 0 || xid > 0xFFFFFFFFul) return -1;
+  const auto window = static_cast<xcb_window_t>(xid);
+  // Each client has its own event mask on a window: the owner's stays as
+  // it is.
+  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+  auto& w = S().watched;
+  if (std::find(w.begin(), w.end(), window) == w.end()) w.push_back(window);
+  xcb_flush(c);
+  return xcb_get_file_descriptor(c);
 }
 
 bool WindowSize(unsigned long xid, int* width, int* height) {

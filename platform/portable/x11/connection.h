@@ -36,7 +36,7 @@ int BitsPerPixel(std::uint8_t depth);
 
 // Sends what was asked; errors that came back for requests nobody waits on
 // (a window that went away under us) are read and dropped here, and only
-// here.
+// here, and the size changes of watched windows are passed on.
 void Flush();
 
 }  // namespace portable::x11

@@ -58,7 +58,8 @@ bool CanServe(unsigned long xid);
 bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
          const std::vector<Rect>& rects);
 
-// Sends what was put; errors the server sent back are read and dropped.
+// Sends what was put; errors the server sent back are read and dropped, news
+// of watched windows passed on (x11.h).
 void Flush();
 
 }  // namespace portable::present

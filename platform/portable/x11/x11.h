@@ -11,6 +11,12 @@ namespace portable::x11 {
 // window does not exist.
 bool WindowSize(unsigned long xid, int* width, int* height);
 
+// Has the server tell us when the X window `xid` (another program's) changes
+// size: the forms side's WatchedWindowResized() is called once the news has
+// been read, which present::Flush does (call it when the returned socket is
+// readable). Returns the connection's socket; -1 when there is no display.
+int WatchWindowSize(unsigned long xid);
+
 // The size of the default screen; false when there is no display.
 bool ScreenSize(int* width, int* height);
 

@@ -6,7 +6,9 @@
 //                                        own failures are raised
 //   keydown:untrapped (and so on)        an exception no trap of the
 //                                        program catches
-// Everything else is the real program.
+// TAMAREL_FRAME_LOG names a file that gets the clock's milliseconds at the
+// end of every frame, one a line. Everything else is the real program.
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -36,6 +38,14 @@ int main(int argc, char** argv) {
     if (untrapped) throw Untrapped{};
     plat::Raise(plat::ErrorKind::Other);
   });
+  if (const char* log = std::getenv("TAMAREL_FRAME_LOG")) {
+    static std::FILE* out = std::fopen(log, "w");
+    if (out)
+      TheForm1().SetFrameHookForTest([](Form1&, std::int64_t) {
+        std::fprintf(out, "%lld\n", static_cast<long long>(plat::ClockMillis()));
+        std::fflush(out);
+      });
+  }
   Module1::Main();
   forms::RunUntilEnd();
 }
