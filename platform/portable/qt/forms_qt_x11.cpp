@@ -54,7 +54,7 @@ void FollowHostWindows() {
     int w = 0, h = 0;
     if (!fw || !portable::x11::WindowSize(e.host, &w, &h)) continue;
     if (fw->size() != QSize(w, h)) fw->setGeometry(0, 0, w, h);
-    if (Form* f = fw->Owner()->form) RunFromQt([f, w, h] { f->NativeResized(w, h); });
+    if (Form* f = fw->Owner()->form) RunFromNative([f, w, h] { f->NativeResized(w, h); });
   }
 }
 
