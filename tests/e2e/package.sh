@@ -12,11 +12,11 @@
 #     side), "tamarel --root" and the sliders' switches as its panel writes
 #     them (all at 0): two copies run, each with the switches, both monitors
 #     show the bare lawn and the logo, and the user's file is not written.
-#   tests/e2e/package.sh linux|win64 DIST_FOLDER   (win64: nothing to do)
+#   tests/e2e/package.sh linux|win32|win64 DIST_FOLDER   (Windows: nothing to do)
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-[ "${1:-}" = win64 ] && { echo "package-win64: skipped (a Linux package)"; exit 0; }
-e2e_begin package "${1:?linux or win64}" "${2:?dist folder}"
+[ "${1:?linux, win32 or win64}" = linux ] || { echo "package-$1: skipped (a Linux package)"; exit 0; }
+e2e_begin package "${1:?linux, win32 or win64}" "${2:?dist folder}"
 version=$(sed -n 's/^project(Tamarel VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 deb=$(cd "$2/.." && pwd)/tamarel_${version}_amd64.deb
 [ -f "$deb" ] || { fail "$deb missing"; e2e_end; }
