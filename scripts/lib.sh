@@ -2,13 +2,14 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export ROOT
 
-# Packages that building and testing need on a fresh Debian 12.
+# Packages that building and testing need on a fresh Debian 12 (wine32:i386,
+# the 32-bit Wine for the 32-bit build, with the i386 architecture added).
 TAMAREL_PACKAGES=(
   build-essential cmake ninja-build pkg-config git python3 clang clang-format libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   googletest libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxfixes-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinerama0-dev fontconfig fonts-dejavu-core fonts-liberation fonts-wine
-  wine64 xvfb xdotool x11-utils x11-xserver-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
+  wine64 wine32:i386 xvfb xdotool x11-utils x11-xserver-utils imagemagick xscreensaver xdg-utils chromium iproute2 util-linux
   file procps psmisc nsis p7zip-full
   dpkg-dev lintian xserver-xephyr libxml2-utils
   mate-screensaver desktop-file-utils dbus libglib2.0-bin xserver-xorg-core xserver-xorg-video-dummy
@@ -24,16 +25,32 @@ need_root() {
 
 # Installs whatever of TAMAREL_PACKAGES is missing.
 ensure_packages() {
+  local have p
+  # One query for all (one each takes seconds on a busy machine).
+  have=$'\n'$(dpkg-query -W -f='${db:Status-Abbrev}${Package}\n' "${TAMAREL_PACKAGES[@]%%:*}" 2>/dev/null |
+    sed -n 's/^ii *//p')$'\n'
   missing=()
   for p in "${TAMAREL_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    [[ $have == *$'\n'${p%%:*}$'\n'* ]] || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     need_root
     echo "Installing: ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
+}
+
+# wine32_ready: the 32-bit build's programs run here: the 32-bit Wine is
+# installed and starts (some kernels are built or hosted without 32-bit
+# programs); otherwise WINE32_WHY says why not.
+wine32_ready() {
+  [ -x /usr/lib/wine/wine ] || { WINE32_WHY="no 32-bit Wine (wine32:i386)"; return 1; }
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  if [ $? = 126 ]; then WINE32_WHY="the kernel does not run 32-bit programs"; else
+    WINE32_WHY="the 32-bit Wine does not start"; fi
+  return 1
 }
 
 # Starts an Xvfb of our own on a free display; sets XVFB_PID and DISPLAY.
@@ -88,14 +105,21 @@ stop_xvfb() {
   unset DISPLAY
 }
 
-# Wine: a prefix of the project's own under build/.
+# wine_env [win32|win64]: the Wine of a Windows build (WINE_TARGET, win64
+# when not given) in WINE and WINESERVER (the 64-bit server serves both, as
+# Debian's own wrapper chooses), and unless WINEPREFIX is set a prefix of
+# that build's own under build/wine/ (a prefix that the 64-bit Wine made
+# does not run 32-bit programs).
 wine_env() {
-  export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wine/prefix}
+  export WINE_TARGET=${1:-${WINE_TARGET:-win64}}
+  export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wine/$WINE_TARGET}
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
-  WINE=/usr/lib/wine/wine64
+  if [ "$WINE_TARGET" = win32 ]; then WINE=/usr/lib/wine/wine; else
+    WINE=/usr/lib/wine/wine64
+    [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
+  fi
   WINESERVER=/usr/lib/wine/wineserver64
-  [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
   [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
   export WINE WINESERVER
 }
@@ -133,12 +157,12 @@ wait_exit() {
 
 # The start of an end-to-end script:  e2e_begin NAME TARGET DIST [own-prefix]
 # Copies DIST to a folder of its own ($tmp/dist; the scripts change files in
-# it), sets target, prog and mailer (the two programs there), bad and fail,
-# and for win64 a Wine prefix: the run's shared one (TAMAREL_WINE_PREFIX, set
-# by scripts/test) unless "own-prefix" asks for one of the script's own
-# (made when missing). pids collects what the script starts. Everything is
-# ended and removed at exit; a script may define e2e_cleanup_extra for what
-# else it started.
+# it), sets target, prog and mailer (the two programs there), bad and fail;
+# for win32 and win64 that build's Wine and a prefix: the run's shared one
+# (TAMAREL_WINE_PREFIX, set by scripts/test) unless "own-prefix" asks for
+# one of the script's own (made when missing). pids collects what the script
+# starts. Everything is ended and removed at exit; a script may define
+# e2e_cleanup_extra for what else it started.
 e2e_begin() {
   E2E_NAME=$1 target=$2
   local d
@@ -149,12 +173,12 @@ e2e_begin() {
   cp -r "$d" "$tmp/dist"
   case $target in
     linux) prog=$tmp/dist/Tamarel mailer=$tmp/dist/Pellmar ;;
-    win64)
+    win32 | win64)
       prog=$tmp/dist/Tamarel.scr mailer=$tmp/dist/Pellmar.exe
       WINEPREFIX=${TAMAREL_WINE_PREFIX:-}
-      [ -z "$WINEPREFIX" ] || [ "${4:-}" = own-prefix ] && WINEPREFIX=$ROOT/build/wine-e2e-$E2E_NAME
+      [ -z "$WINEPREFIX" ] || [ "${4:-}" = own-prefix ] && WINEPREFIX=$ROOT/build/wine/$target-e2e-$E2E_NAME
       export WINEPREFIX
-      wine_env
+      wine_env "$target"
       [ -d "$WINEPREFIX" ] || wine_fresh_prefix
       ;;
     *) echo "unknown target $target" >&2; exit 2 ;;
@@ -163,10 +187,11 @@ e2e_begin() {
   [ -e "$prog" ] || { echo "$E2E_NAME-$target: $prog missing"; exit 1; }
 }
 fail() { echo "$E2E_NAME-$target: $*"; bad=1; }
+on_wine() { [ "$target" != linux ]; }
 e2e_cleanup() {
   if declare -F e2e_cleanup_extra >/dev/null; then e2e_cleanup_extra; fi
   for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done
-  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null
+  on_wine && "$WINESERVER" -k 2>/dev/null
   stop_xvfb
   if [ -n "${E2E_KEEP:-}" ]; then echo "$E2E_NAME-$target: kept $tmp"; else rm -rf "$tmp"; fi
 }
@@ -178,15 +203,27 @@ e2e_end() {
   exit "$bad"
 }
 
-# e2e_run PROGRAM ARGS...: PROGRAM (under Wine for win64) in the background,
+# e2e_run PROGRAM ARGS...: PROGRAM (under Wine for Windows) in the background,
 # its output in $tmp/log, behind the command in the array E2E_PRE if any
 # (e.g. unshare -n); sets PID.
 e2e_run() {
   local w=()
-  [ "$target" = win64 ] && w=("$WINE")
+  on_wine && w=("$WINE")
   ${E2E_PRE[@]+"${E2E_PRE[@]}"} ${w[@]+"${w[@]}"} "$@" >>"$tmp/log" 2>&1 &
   PID=$!
   pids+=("$PID")
+}
+# e2e_xwindow: the window helper (tests/e2e/xwindow.c) built for the target
+# (under Wine by that build's compiler) in XWINDOW, and in XPATH the prefix
+# that makes a file name the helper's own.
+e2e_xwindow() {
+  local src=$ROOT/tests/e2e/xwindow.c
+  XWINDOW=$tmp/xwindow XPATH=
+  case $target in
+    linux) cc -O1 -o "$XWINDOW" "$src" -lX11 ;;
+    win32) XWINDOW+=.exe XPATH=Z: && i686-w64-mingw32-gcc -O1 -o "$XWINDOW" "$src" -lgdi32 ;;
+    *) XWINDOW+=.exe XPATH=Z: && x86_64-w64-mingw32-gcc -O1 -o "$XWINDOW" "$src" -lgdi32 ;;
+  esac
 }
 # e2e_wait SECONDS COMMAND...: polls until COMMAND prints something; sets W
 # to its first line.
@@ -222,9 +259,9 @@ e2e_browser() {
   unset BROWSER XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 }
 # e2e_dpi 192|96: the programs started after it run at that scale (200 % or
-# 100 %): the desktop's Xft.dpi in the display's resource database, and for
-# win64 a prefix whose LogPixels is 192 (made when missing; a prefix keeps its
-# scale) or the script's own prefix again.
+# 100 %): the desktop's Xft.dpi in the display's resource database, and
+# under Wine a prefix whose LogPixels is 192 (made when missing; a prefix
+# keeps its scale) or the script's own prefix again.
 e2e_dpi() {
   if [ "$1" = 96 ]; then
     xrdb -remove
@@ -232,14 +269,14 @@ e2e_dpi() {
     return 0
   fi
   printf 'Xft.dpi: %s\n' "$1" | xrdb -nocpp -merge
-  [ "$target" = win64 ] || return 0
+  on_wine || return 0
   E2E_PREFIX_96=$WINEPREFIX
   wine_dpi_prefix "$1"
 }
-# wine_dpi_prefix DPI: WINEPREFIX set to the prefix of that scale (LogPixels),
-# made when missing.
+# wine_dpi_prefix DPI: WINEPREFIX set to the prefix of that scale (LogPixels)
+# for the build of WINE_TARGET, made when missing.
 wine_dpi_prefix() {
-  export WINEPREFIX=$ROOT/build/wine-e2e-dpi$1
+  export WINEPREFIX=$ROOT/build/wine/$WINE_TARGET-dpi$1
   [ -d "$WINEPREFIX" ] && return 0
   wine_fresh_prefix
   local k

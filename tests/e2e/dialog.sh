@@ -8,10 +8,10 @@
 # The session's end saves as "Close" does. At 192 dpi the client area is
 # twice as large and the banner's place shows the banner drawn at twice the
 # size. The counts' limits and the file's odd values are the unit tests' table.
-#   tests/e2e/dialog.sh linux|win64 DIST_FOLDER
+#   tests/e2e/dialog.sh linux|win32|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-e2e_begin dialog "${1:?linux or win64}" "${2:?dist folder}"
+e2e_begin dialog "${1:?linux, win32 or win64}" "${2:?dist folder}"
 ini=$tmp/dist/ovinflowers.ini
 start_xvfb 1024x768x24 || { echo "dialog-$target: no display of our own"; exit 1; }
 
@@ -21,10 +21,7 @@ e2e_browser "$tmp/probe"
 # The maker's home page: the build's default unless the caller names the
 # one its build was configured with.
 site=${TAMAREL_MAKER_SITE:-$(sed -n 's/^set(TAMAREL_MAKER_SITE "\([^"]*\)".*/\1/p' "$ROOT/cmake/maker.cmake")}
-if [ "$target" = win64 ]; then
-  x86_64-w64-mingw32-gcc -O1 -o "$tmp/xwindow.exe" "$ROOT/tests/e2e/xwindow.c" -lgdi32 ||
-    { echo "dialog-$target: cannot build the window helper"; exit 1; }
-fi
+e2e_xwindow || { echo "dialog-$target: cannot build the window helper"; exit 1; }
 
 # Opens the dialog; sets WIN (X window) and CX CY CW CH (its client area on
 # the screen).
@@ -32,8 +29,8 @@ open_dialog() {
   e2e_run "$prog" /c
   e2e_wait 60 titled "Tamarel Screen Saver" || return 1
   WIN=$W
-  if [ "$target" = win64 ]; then
-    read -r CX CY CW CH < <("$WINE" "$tmp/xwindow.exe" client "Tamarel Screen Saver" 2>/dev/null | tr -d '\r')
+  if on_wine; then
+    read -r CX CY CW CH < <("$WINE" "$XWINDOW" client "Tamarel Screen Saver" 2>/dev/null | tr -d '\r')
   else
     eval "$(xdotool getwindowgeometry --shell "$WIN" | sed 's/^/C/')"
     CW=$CWIDTH CH=$CHEIGHT
@@ -94,7 +91,7 @@ fi
 if open_dialog; then
   dialog=$PID
   click_arrow rose up # 5
-  if [ "$target" = win64 ]; then
+  if on_wine; then
     "$WINE" wineboot --end-session >/dev/null 2>&1
   else
     kill -TERM "$dialog" # what a session manager sends

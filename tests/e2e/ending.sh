@@ -6,17 +6,17 @@
 # while the show runs and shown after; under Wine, in a virtual desktop with
 # a taskbar, the taskbar is hidden while the show runs and visible again
 # after, whatever ended it. Which inputs end a show is the unit tests' table.
-#   tests/e2e/ending.sh linux|win64 DIST_FOLDER
+#   tests/e2e/ending.sh linux|win32|win64 DIST_FOLDER
 # The helpers come from the build that laid out DIST_FOLDER: build/TARGET,
 # or the one TAMAREL_E2E_BUILD names.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib.sh"
 # The virtual desktop is this script's own: a prefix of its own.
-e2e_begin ending "${1:?linux or win64}" "${2:?dist folder}" own-prefix
+e2e_begin ending "${1:?linux, win32 or win64}" "${2:?dist folder}" own-prefix
 ulimit -c 0
 exe=
-[ "$target" = win64 ] && exe=.exe
+on_wine && exe=.exe
 build=${TAMAREL_E2E_BUILD:-$ROOT/build/$target}
 [ -e "$build/tests/ending_fault_show$exe" ] || { echo "ending-$target: no $build/tests/ending_fault_show$exe"; exit 1; }
 site=$(sed -n 's/^TAMAREL_MAKER_SITE:STRING=//p' "$build/CMakeCache.txt")
@@ -37,7 +37,7 @@ start_xvfb 1024x768x24 || { echo "ending-$target: no display of our own"; exit 1
 "$tmp/cursor_probe" >"$tmp/cursor.log" &
 pids+=("$!")
 
-if [ "$target" = win64 ]; then
+if on_wine; then
   "$WINESERVER" -k 2>/dev/null
   if ! "$WINE" reg query 'HKCU\Software\Wine\Explorer' /v Desktop >/dev/null 2>&1; then
     # Every program of the prefix in one virtual desktop with a taskbar.
@@ -83,7 +83,7 @@ press() {  # press KEY [TITLE]: the key on the stage or the box
   xdotool key "$1"
 }
 
-if [ "$target" = win64 ]; then
+if on_wine; then
   until_true 20 taskbar_is 1 || fail "the virtual desktop shows no taskbar ($(taskbar))"
 fi
 
@@ -96,7 +96,7 @@ show() {
   # on whichever platform reports the pointer when the stage appears.
   xdotool mousemove 0 400
   local run=()
-  [ "$target" = win64 ] && run=("$WINE")
+  on_wine && run=("$WINE")
   # The status goes to a file, so that a program ended by a signal is
   # reported here and not by the shell.
   (
@@ -112,7 +112,7 @@ program_pid() { pgrep -P "$PID" | head -1; }
 # running: the show is up: its stage is there, the cursor hidden and, under
 # Wine, the taskbar hidden.
 running() {
-  if [ "$target" = win64 ]; then
+  if on_wine; then
     until_true 30 taskbar_is 0 || { fail "$NAME: the taskbar is not hidden during the show"; return 1; }
   else
     until_true 30 eval '[ -n "$(titled Tamarel)" ]' ||
@@ -138,7 +138,7 @@ ended() {
     *) [ "$rc" = "$1" ] || fail "$NAME: ended with status $rc, not $1" ;;
   esac
   until_true 2 cursor_is shown || fail "$NAME: the cursor is not shown after the show"
-  if [ "$target" = win64 ]; then
+  if on_wine; then
     until_true 2 taskbar_is 1 || fail "$NAME: the taskbar is not visible after the show ($(taskbar))"
   fi
 }
@@ -147,7 +147,7 @@ ended() {
 # its text is read too); Enter closes it.
 warned() {
   local title="Tamarel Screen Saver" text
-  if [ "$target" = win64 ]; then
+  if on_wine; then
     if until_true 20 eval 'text=$("$WINE" "$probe" box "$title" 2>/dev/null | tr -d "\r")'; then
       [ "$text" = "$warning" ] || fail "$NAME: the box says \"$text\""
     else
@@ -182,7 +182,7 @@ ended nonzero
 # 4. The session ends (Linux: the signal a session manager sends).
 show session dist "${prog##*/}"
 if running; then
-  if [ "$target" = win64 ]; then
+  if on_wine; then
     "$WINE" wineboot --end-session >/dev/null 2>&1
   else
     kill -TERM "$(program_pid)"

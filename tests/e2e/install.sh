@@ -8,10 +8,10 @@
 # file, shortcut or entry, and the user's own settings; a screen saver chosen
 # since is left alone. (On Linux the package's test installs; which settings
 # file is chosen where is the unit tests' table.)
-#   tests/e2e/install.sh linux|win64 DIST_FOLDER   (linux: nothing to do)
+#   tests/e2e/install.sh linux|win32|win64 DIST_FOLDER   (linux: nothing to do)
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-[ "${1:?linux or win64}" = win64 ] || { echo "install-$1: the package's test installs on Linux"; exit 0; }
+[ "${1:?linux, win32 or win64}" != linux ] || { echo "install-$1: the package's test installs on Linux"; exit 0; }
 e2e_begin install "$1" "${2:?dist folder}"
 setup=$(cd "$2/.." && pwd)/Tamarel-setup-$target.exe
 chmod 755 "$tmp"

@@ -9,10 +9,10 @@
 #   loopback, or with a default route that leads nowhere: nothing is
 #   written, no mailer.
 # How the counters count and which values are due is the unit tests' table.
-#   tests/e2e/invite.sh linux|win64 DIST_FOLDER
+#   tests/e2e/invite.sh linux|win32|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-e2e_begin invite "${1:?linux or win64}" "${2:?dist folder}"
+e2e_begin invite "${1:?linux, win32 or win64}" "${2:?dist folder}"
 ini=$tmp/dist/ovinflowers.ini
 e2e_cleanup_extra() { for p in $(mailer_pids); do kill "$p" 2>/dev/null; done; }
 start_xvfb 320x240x24 || { echo "invite-$target: no display of our own"; exit 1; }
@@ -81,7 +81,7 @@ for how in down unreachable; do
   E2E_PRE=(unshare -n)
   [ "$how" = unreachable ] &&
     E2E_PRE=(unshare -n sh -c 'ip link set lo up && ip route add unreachable default && exec "$@"' sh)
-  [ "$target" = win64 ] && "$WINESERVER" -k 2>/dev/null && "$WINESERVER" -w 2>/dev/null
+  on_wine && "$WINESERVER" -k 2>/dev/null && "$WINESERVER" -w 2>/dev/null
   if show; then
     mailer_appears 1 && fail "a show's end offline ($how) started the mailer"
     [ "$(cat "$ini")" = "$before" ] || fail "a show's end offline ($how) wrote: $(applic)"

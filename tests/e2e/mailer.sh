@@ -7,12 +7,12 @@
 # server reads exactly what was typed; the program ends with status 0; the
 # installation folder is unchanged. Which forms are invalid and what
 # "Never Show" does are the unit tests' table.
-#   tests/e2e/mailer.sh linux|win64 DIST_FOLDER
+#   tests/e2e/mailer.sh linux|win32|win64 DIST_FOLDER
 # MAILER_SHOT=FILE.png also saves a picture of the form as it opens.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 here=$(cd "$(dirname "$0")" && pwd)
-e2e_begin mailer "${1:?linux or win64}" "${2:?dist folder}"
+e2e_begin mailer "${1:?linux, win32 or win64}" "${2:?dist folder}"
 # A browser still running (timeout passes the signal on to it).
 e2e_cleanup_extra() { [ -s "$tmp/browser.pids" ] && while read -r p; do kill "$p" 2>/dev/null; done <"$tmp/browser.pids"; }
 snapshot() { (cd "$tmp/dist" && find . -type f -exec md5sum {} + | sort -k2; find . | sort); }

@@ -18,12 +18,12 @@
 #     window): running after 3 s, changing; the window grown from 400 x 273 to
 #     800 x 498, the show follows it;
 #   - none of these writes the user's file.
-#   tests/e2e/package.sh linux|win64 DIST_FOLDER   (Linux only)
+#   tests/e2e/package.sh linux|win32|win64 DIST_FOLDER   (Windows: nothing to do)
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 ulimit -c 0
-[ "${1:-}" = linux ] || { echo "package-${1:-}: skipped (a Linux package)"; exit 0; }
-e2e_begin package "${1:?linux or win64}" "${2:?dist folder}"
+[ "${1:?linux, win32 or win64}" = linux ] || { echo "package-$1: skipped (a Linux package)"; exit 0; }
+e2e_begin package "${1:?linux, win32 or win64}" "${2:?dist folder}"
 version=$(sed -n 's/^project(Tamarel VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 deb=$(cd "$2/.." && pwd)/tamarel_${version}_amd64.deb
 [ -f "$deb" ] || { fail "$deb missing"; e2e_end; }

@@ -4,19 +4,14 @@
 # has painted the preview picture unscaled at (0, 0) of that X window and
 # nothing beyond it (under Wine one process's drawing does not show in
 # another's window).
-#   tests/e2e/preview.sh linux|win64 DIST_FOLDER
+#   tests/e2e/preview.sh linux|win32|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-e2e_begin preview "${1:?linux or win64}" "${2:?dist folder}"
+e2e_begin preview "${1:?linux, win32 or win64}" "${2:?dist folder}"
 start_xvfb 640x480x24 || { echo "preview-$target: no display of our own"; exit 1; }
 
 # The other program's window.
-if [ "$target" = win64 ]; then
-  x86_64-w64-mingw32-gcc -O1 -o "$tmp/xwindow.exe" "$ROOT/tests/e2e/xwindow.c" -lgdi32 &&
-    e2e_run "$tmp/xwindow.exe" show 200 150 "Z:$tmp/handle"
-else
-  cc -O1 -o "$tmp/xwindow" "$ROOT/tests/e2e/xwindow.c" -lX11 && e2e_run "$tmp/xwindow" show 200 150 "$tmp/handle"
-fi
+e2e_xwindow && e2e_run "$XWINDOW" show 200 150 "$XPATH$tmp/handle"
 for _ in $(seq 300); do [ -s "$tmp/handle" ] && break; sleep 0.1; done
 handle=$(cat "$tmp/handle" 2>/dev/null)
 [ -n "$handle" ] || { fail "the window helper showed no window"; e2e_end; }

@@ -6,7 +6,7 @@
 # times under a show, the dialog and the mailer (the sanitizer build's) and a
 # show in another program's window: each ends with 0, no sanitizer report,
 # the settings file whole.
-#   tests/e2e/session.sh linux|win64 DIST_FOLDER   (Linux only)
+#   tests/e2e/session.sh linux|win32|win64 DIST_FOLDER   (Linux only)
 # Helpers: build/linux and build/linux-asan (or TAMAREL_E2E_BUILD, TAMAREL_ASAN_BUILD).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

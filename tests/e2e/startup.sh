@@ -4,10 +4,10 @@
 # runs ends at once without a window (the previous instance is a real
 # process); a key press ends the show with status 0. The mode switches
 # themselves are the unit tests' table.
-#   tests/e2e/startup.sh linux|win64 DIST_FOLDER
+#   tests/e2e/startup.sh linux|win32|win64 DIST_FOLDER
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
-e2e_begin startup "${1:?linux or win64}" "${2:?dist folder}"
+e2e_begin startup "${1:?linux, win32 or win64}" "${2:?dist folder}"
 start_xvfb 1024x768x24 || { echo "startup-$target: no display of our own"; exit 1; }
 
 e2e_run "$prog" /s
