@@ -32,7 +32,7 @@
 #include "platform/testing.h"
 #include "saver/gfx/cbitmap.h"
 #include "saver/host/module1.h"
-#include "saver/stage/form1.h"
+#include "saver/stage/garden.h"
 
 namespace fs = std::filesystem;
 
@@ -103,17 +103,20 @@ std::string MakeProgramFolder() {
   return dir.string();
 }
 
-// A stage set up and prepared at w x h; nullptr when the set-up failed.
+// A show's window set up and prepared at w x h, its first frame drawn;
+// nullptr when the set-up failed.
 Form1* Stage(int w, int h, double* setUpMs = nullptr) {
+  static std::unique_ptr<stage::Garden> show;
+  show.reset();
   forms::SetScreenSizeOverride(w, h);
   const auto t0 = Clock::now();
-  Form1& f = NewForm1ForTest({});
-  if (!f.SetUpForTest()) return nullptr;
+  show = std::make_unique<stage::Garden>(Module1::TheShowHost(), stage::RunOptions{});
+  if (!show->Load()) return nullptr;
   // A shown window has its surface at the full size, as in a show.
-  f.Show();
   forms::DoEvents();
-  f.PrepareForTest();
-  f.DrawFrameForTest();
+  Form1& f = *show->Windows().front();
+  f.Scene().Prepare(f.hDC());
+  f.Scene().DrawFrame(f.hDC());
   if (setUpMs) *setUpMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
   return &f;
 }
@@ -126,7 +129,7 @@ double FullCopyMs(Form1& f, int w, int h, bool* whole) {
   const int reps = 20;
   const std::uint64_t px0 = portable::gdi::WindowPixelsCopied();
   const auto t0 = Clock::now();
-  for (int i = 0; i < reps; ++i) f.Stage()->RenderBitmap(f.hDC(), 0, 0, win::SRCCOPY);
+  for (int i = 0; i < reps; ++i) f.Scene().Stage().RenderBitmap(f.hDC(), 0, 0, win::SRCCOPY);
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count() / reps;
   *whole = portable::gdi::WindowPixelsCopied() - px0 == std::uint64_t(reps) * std::uint64_t(w) * h;
   forms::DoEvents();
@@ -153,16 +156,17 @@ struct FrameCost {
 // One frame in the given mode; a growing frame first finishes a pass that
 // runs, a mowing frame first starts one.
 FrameCost OneFrame(Form1& f, bool mowing) {
-  if (mowing && f.Mode() == 0) f.TimerChMode_Timer();
-  while (!mowing && f.Mode() != 0) {
-    f.DrawFrameForTest();
+  stage::Scene& scene = f.Scene();
+  if (mowing && scene.Mode() == 0) scene.StartMowing();
+  while (!mowing && scene.Mode() != 0) {
+    scene.DrawFrame(f.hDC());
     forms::DoEvents();
   }
   FrameCost c;
   const std::uint64_t px0 = portable::gdi::WindowPixelsCopied();
   const double c0 = CpuMs();
   const auto t0 = Clock::now();
-  f.DrawFrameForTest();
+  scene.DrawFrame(f.hDC());
   const auto t1 = Clock::now();
   c.pixels = portable::gdi::WindowPixelsCopied() - px0;
   forms::DoEvents();

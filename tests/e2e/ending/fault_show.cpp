@@ -1,9 +1,11 @@
-// The screen saver with a failure forced into one of the stage's input
-// handlers, for the end-to-end tests of the ways out of a show. Never
-// shipped: the installed programs have no such switch. TAMAREL_FAULT names
-// the handler and the failure:
-//   keydown, mousedown, mousemove        a run-time error, as the program's
-//                                        own failures are raised
+// The screen saver with a failure forced into what the stage's input
+// handlers ask of the host, for the end-to-end tests of the ways out of a
+// show. Never shipped: the installed programs have no such switch.
+// TAMAREL_FAULT names the handler and the failure:
+//   keydown, mousedown                   the end of the show fails with a
+//                                        run-time error, as the program's
+//   mousemove                            own failures are raised (a counted
+//                                        move, for mousemove)
 //   keydown:untrapped (and so on)        an exception no trap of the
 //                                        program catches
 // Everything else is the real program.
@@ -14,13 +16,36 @@
 #include "platform/forms.h"
 #include "platform/process.h"
 #include "saver/host/module1.h"
-#include "saver/stage/form1.h"
 
 namespace {
 
 // Not a std::exception, so it passes the traps of the set-up and the frame
 // loop.
 struct Untrapped {};
+
+class FaultyHost : public Module1::ShowHost {
+ public:
+  FaultyHost(std::string event, bool untrapped) : event_(std::move(event)), untrapped_(untrapped) {}
+  void CountMouseMove(stage::Garden& show) override {
+    Fail("mousemove");
+    ShowHost::CountMouseMove(show);
+  }
+  void EndShow(stage::Garden& show) override {
+    Fail("keydown");
+    Fail("mousedown");
+    ShowHost::EndShow(show);
+  }
+
+ private:
+  void Fail(const char* event) {
+    if (event_ != event) return;
+    event_.clear();  // once: the warning's own end of the show goes through
+    if (untrapped_) throw Untrapped{};
+    plat::Raise(plat::ErrorKind::Other);
+  }
+  std::string event_;
+  bool untrapped_;
+};
 
 }  // namespace
 
@@ -31,11 +56,7 @@ int main(int argc, char** argv) {
   const std::size_t colon = text.find(':');
   const std::string event = text.substr(0, colon);
   const bool untrapped = colon != std::string::npos && text.substr(colon + 1) == "untrapped";
-  TheForm1().SetInputHookForTest([event, untrapped](const char* e) {
-    if (event != e) return;
-    if (untrapped) throw Untrapped{};
-    plat::Raise(plat::ErrorKind::Other);
-  });
-  Module1::Main();
+  static FaultyHost host(event, untrapped);
+  Module1::Main(host);
   forms::RunUntilEnd();
 }
