@@ -247,7 +247,7 @@ void Scene::AdvanceGrowth(Sprites& sprites, std::vector<std::int16_t>& stages, s
   for (std::int32_t i = first; i <= last; ++i) {
     cSprite& sprite = At(sprites, i);
     std::int16_t& entry = At(stages, i);
-    Step step{&sprite, false, Place(sprite), {}};
+    Step step{&sprite, false, entry == 0, Place(sprite), {}};
     sprite.Cell(entry);
     entry = plat::To16(entry + 1);
     if (entry > plat::Add32(cells, 1)) {
@@ -346,9 +346,13 @@ void Scene::GrowingFrame(win::HDC window) {
   if (lifted) logo.RestoreBackground(stage);
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     for (std::size_t i = firstStep[k]; i < firstStep[k + 1]; ++i) {
+      // Erased where it stays, what it saved is what lies there again:
+      // saving it anew would change nothing.
       cSprite& s = *steps[i].sprite;
-      if (!steps[i].replanted) s.RestoreBackground(stage);
-      s.StoreBackground(stage, s.X(), s.Y());
+      if (steps[i].replanted || steps[i].first)
+        s.StoreBackground(stage, s.X(), s.Y());
+      else
+        s.RestoreBackground(stage);
     }
     const std::vector<cSprite*> kindFlowers(flowers.begin() + firstFlower[k],
                                             flowers.begin() + firstFlower[k + 1]);

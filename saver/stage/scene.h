@@ -89,6 +89,7 @@ class Scene {
   struct Step {
     cSprite* sprite;
     bool replanted;
+    bool first;  // the flower's first step: nothing saved yet
     Box was, now;
   };
   // The per-kind table: pictures, cells, pace, and the members of the kind.
