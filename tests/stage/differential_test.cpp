@@ -13,16 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/errors.h"
 #include "platform/forms.h"
 #include "platform/process.h"
 #include "platform/rules.h"
-#include "saver/gfx/cbitmap.h"
-#include "saver/gfx/csprite.h"
-#include "saver/gfx/csprite_bitmaps.h"
-#include "saver/gfx/ctile.h"
 #include "saver/host/module1.h"
-#include "saver/stage/random.h"
 #include "saver/stage/scene.h"
 #include "stage/stage_fixture.h"
 
@@ -40,10 +34,10 @@ class PlainGarden {
   PlainGarden(int w, int h, const std::string& data, const std::array<std::int16_t, 4>& counts,
               forms::Form* render, stage::RandomGenerator& random)
       : w_(w), h_(h), random_(random) {
-    stageTile_.Initialise(render);
-    stageTile_.Filename(data + "lawn.bmp");
-    lawnTile_.Initialise(render);
-    lawnTile_.Filename(data + "lawn.bmp");
+    for (cTile* tile : {&stageTile_, &lawnTile_}) {
+      tile->Initialise(render);
+      tile->Filename(data + "lawn.bmp");
+    }
     logo_ = Sprite(Sheet(data + "logo.bmp", 1));
     const char* files[] = {"yellowFlower.bmp", "redFlower.bmp", "roses.bmp", "whiteFlower.bmp"};
     const int cells[] = {11, 11, 10, 11}, periods[] = {5, 4, 6, 3};
@@ -78,10 +72,7 @@ class PlainGarden {
     tractorCell_ = 1;
     tractorY_ = static_cast<std::int16_t>(h_ - tractor_->Height());
     StartRow();
-    for (cSprite* s : {tractor_.get(), blank_.get()}) {
-      s->XDir(2);
-      s->YDir(0);
-    }
+    for (cSprite* s : {tractor_.get(), blank_.get()}) s->XDir(2);
     blank_->Cell(1);
     random_.Reseed(plat::TimeOfDay());
     lawn_.RenderBitmap(window_.hDC(), 0, 0);
