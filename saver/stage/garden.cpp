@@ -140,6 +140,8 @@ void Garden::Resize(Form1& window, int width, int height) {
   // mowing rows all follow from the size.
   window.BuildScene(width, height);
   window.Scene().Prepare(window.hDC());
+  window.TimerChMode.SetEnabled(false);
+  window.TimerChMode.SetEnabled(true);
 }
 
 void Garden::EndOfRun() {
