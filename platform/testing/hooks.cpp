@@ -7,7 +7,6 @@
 #include "seams.h"
 #ifndef _WIN32
 #include "gdi/counters.h"
-#include "gdi/leave_out.h"
 #endif
 
 namespace plat {
@@ -45,8 +44,6 @@ const bool g_counting = (windowPixelCounter = &g_windowPixels, true);
 }  // namespace
 
 std::uint64_t WindowPixelsCopied() { return g_counting ? g_windowPixels : 0; }
-std::uint64_t TransfersLeftOut() { return TheLeaveOut().LeftOut(); }
-void SetLeaveOutForTest(bool enabled) { TheLeaveOut().SetEnabled(enabled); }
 
 }  // namespace portable::gdi
 #endif

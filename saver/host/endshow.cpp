@@ -7,7 +7,7 @@
 #include "platform/process.h"
 #include "platform/rules.h"
 #include "saver/host/module1.h"
-#include "saver/stage/form1.h"
+#include "saver/stage/garden.h"
 
 namespace Module1 {
 
@@ -37,24 +37,20 @@ void ClearScreenSaverRunning() {
   LastApiResult = win::SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 0, &off, 0);
 }
 
-// Every monitor's stage.
-void LeaveTopmost() {
-  for (Form1* stage : TheForm1().Stages())
+// Every monitor's window.
+void LeaveTopmost(stage::Garden& show) {
+  for (Form1* stage : show.Windows())
     win::SetWindowPos(stage->hWnd(), win::HWND_NOTOPMOST(), 0, 0, 0, 0, kNoMoveNoSize);
 }
 
 // The show goes on: the cursor hidden again and the stages in front.
-void ResumeShow() {
+void ResumeShow(stage::Garden& show) {
   HideCursorFully();
   // Only a stage that is there is shown again: showing an unloaded one would
   // run its whole set-up anew, nested in this call.
-  for (Form1* stage : TheForm1().Stages())
+  for (Form1* stage : show.Windows())
     if (stage->IsLoaded()) stage->Show();
 }
-
-// Step 6 of EndShow: the mailer invitation's chance, after the stage is
-// gone and before the program ends.
-void OfferMailerInvitation() { OfferMailer(); }
 
 }  // namespace
 
@@ -77,12 +73,12 @@ void RegisterDesktopRestore() {
   (void)id;
 }
 
-void CountMouseMove() {
+void CountMouseMove(stage::Garden& show) {
   // Saturates: only a series kept open across midnight after a refused
   // password could count this far.
   if (MoveCount < std::numeric_limits<std::int16_t>::max()) ++MoveCount;
   if (MoveCount == 5) {
-    EndShow();
+    EndShow(show);
     return;
   }
   if (FirstMoveTime == 0) {
@@ -96,12 +92,13 @@ void CountMouseMove() {
   }
 }
 
-void EndShow() {
+void EndShow(stage::Garden& show) {
   ShowCursorFully();
 
   if (PasswordCheckIsOurs()) {
     bool available = true;
-    const win::BOOL result = win::VerifyScreenSavePwd(TheForm1().hWnd(), &available);
+    const win::BOOL result = win::VerifyScreenSavePwd(
+        show.Windows().empty() ? nullptr : show.Windows().front()->hWnd(), &available);
     if (!available) {
       // The password cannot be checked on this system. Letting the show end
       // would let anyone past the password the user asked for; keeping the
@@ -110,30 +107,63 @@ void EndShow() {
       // down, log off) is reachable again; the session's end then ends the
       // show and puts the desktop back.
       ClearScreenSaverRunning();
-      LeaveTopmost();
-      ResumeShow();
+      LeaveTopmost(show);
+      ResumeShow(show);
       return;
     }
     if ((static_cast<std::uint32_t>(result) & 0xFFFFu) == 0) {
-      ResumeShow();
+      ResumeShow(show);
       return;
     }
     ClearScreenSaverRunning();
-    LeaveTopmost();
+    LeaveTopmost(show);
   }
 
   TaskbarHwnd = win::FindWindowA(kTaskbarClass, "");
   win::SetWindowPos(TaskbarHwnd, win::HWND_TOP(), 0, 0, 0, 0, win::SWP_SHOWWINDOW);
-  TheForm1().Unload();
-  OfferMailerInvitation();
+  show.Unload();
+  // The mailer invitation's chance, after the stage is gone and before the
+  // program ends.
+  OfferMailer();
   plat::EndProgram(0);
 }
 
-void WarnAndEndShow(const std::string& text) {
-  LeaveTopmost();
+void WarnAndEndShow(stage::Garden& show, const std::string& text) {
+  LeaveTopmost(show);
   ShowCursorFully();
   forms::MsgBox(text, forms::vbOKOnly + forms::vbExclamation, "Tamarel Screen Saver");
-  EndShow();
+  EndShow(show);
+}
+
+// ---- what a show asks of the module ------------------------------------------
+
+ShowHost& TheShowHost() {
+  static ShowHost host;
+  return host;
+}
+
+std::string ShowHost::CountText(const std::string& key) {
+  // Kept in the module's variables, which the settings dialog shares.
+  std::string* text = key == "yellow" ? &YellowCount
+                      : key == "red"  ? &RedCount
+                      : key == "rose" ? &RoseCount
+                                      : &WhiteCount;
+  ReadIniValue("flowers", key, *text, IniFilePath());
+  return *text;
+}
+
+std::string ShowHost::PicturesFolder() { return DataFolderPath(); }
+
+bool ShowHost::PasswordIsOurs() { return PasswordCheckIsOurs(); }
+
+void ShowHost::WaitForTick(std::int32_t target) { Module1::WaitForTick(target); }
+
+void ShowHost::CountMouseMove(stage::Garden& show) { Module1::CountMouseMove(show); }
+
+void ShowHost::EndShow(stage::Garden& show) { Module1::EndShow(show); }
+
+void ShowHost::WarnAndEndShow(stage::Garden& show) {
+  Module1::WarnAndEndShow(show, MissingFilesText());
 }
 
 std::string MissingFilesText() {

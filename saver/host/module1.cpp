@@ -9,7 +9,7 @@
 #include "platform/process.h"
 #include "platform/rules.h"
 #include "saver/settings_dialog/form2.h"
-#include "saver/stage/form1.h"
+#include "saver/stage/garden.h"
 #include "saver/stage/run_options.h"
 
 namespace Module1 {
@@ -67,7 +67,7 @@ void DetectPlatform() {
   PlatformId = static_cast<std::int32_t>(VersionInfo.dwPlatformId);
 }
 
-void Main() {
+void Main(stage::Host& host) {
   // Claimed in every mode, so that a show started while the settings dialog
   // is open sees this process too; except under a host (xscreensaver), which
   // runs one copy per monitor and decides itself how many run.
@@ -99,20 +99,28 @@ void Main() {
       break;
   }
   if (another) plat::EndProgram(0);
-  StartShow();
+  StartShow(host);
 }
 
-void StartShow() {
+void StartShow(stage::Host& host) {
   int count;
   do {
     count = win::ShowCursor(win::FALSE);
   } while (count >= -5);
   RegisterDesktopRestore();
-  Form1& stage = TheForm1();
-  stage.Load();
+  // Never destroyed at the program's end: the window system may be gone by
+  // then. Reachable all along, so leak checkers are content.
+  static stage::Garden* show = nullptr;
+  show =
+      new stage::Garden(host, stage::ParseRunOptions(plat::Arguments(), plat::HostWindowNamed()));
+  if (show->Load()) {
+    show->RunGarden();
+    return;
+  }
   // Back here only when the set-up failed and the password was then not
   // confirmed: the stage waits for the next key, click or move.
-  stage.Show();
+  for (Form1* window : show->Windows())
+    if (window->IsLoaded()) window->Show();
 }
 
 }  // namespace Module1

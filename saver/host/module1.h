@@ -1,15 +1,30 @@
 // The start-up module of the screen saver: the entry procedure and its
 // modes, the end of a show, the settings file and folders, the preview and
-// the mailer invitation; and the module variables that the stage and the
-// settings dialog share.
+// the mailer invitation; and the module variables that the settings dialog
+// shares. A show reaches the module through ShowHost.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform/winapi.h"
+#include "saver/stage/host.h"
 
 namespace Module1 {
+
+// What a show asks of the module: the counts and pictures, the pace, and
+// the end of the show.
+class ShowHost : public stage::Host {
+ public:
+  std::string CountText(const std::string& key) override;
+  std::string PicturesFolder() override;
+  bool PasswordIsOurs() override;
+  void WaitForTick(std::int32_t target) override;
+  void CountMouseMove(stage::Garden& show) override;
+  void EndShow(stage::Garden& show) override;
+  void WarnAndEndShow(stage::Garden& show) override;
+};
+ShowHost& TheShowHost();
 
 // ---- module variables --------------------------------------------------------
 
@@ -29,8 +44,8 @@ extern std::string AppCurrent, AppAlert, AppDisplay;
 
 // ---- start-up ----------------------------------------------------------------------
 
-void Main();
-void StartShow();
+void Main(stage::Host& host = TheShowHost());
+void StartShow(stage::Host& host);
 void DetectPlatform();
 
 // What Main would do for an argument text (for the tests of the dispatch).
@@ -57,9 +72,9 @@ void WaitForTick(std::int32_t target);
 
 // ---- ending a show ---------------------------------------------------------------------------
 
-void CountMouseMove();
-void EndShow();
-void WarnAndEndShow(const std::string& text);
+void CountMouseMove(stage::Garden& show);
+void EndShow(stage::Garden& show);
+void WarnAndEndShow(stage::Garden& show, const std::string& text);
 // The missing-files warning: the fixed text and the maker's web address.
 std::string MissingFilesText();
 
@@ -68,7 +83,7 @@ std::string MissingFilesText();
 void ShowPreview();
 bool MailerInviteDue();
 bool IsConnected();
-// Step 6 of EndShow: when the invitation is due and the computer is online,
+// At the end of a show: when the invitation is due and the computer is online,
 // starts the mailer and records that it was offered.
 void OfferMailer();
 std::int32_t ShellOpen(const std::string& address);

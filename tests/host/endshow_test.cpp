@@ -11,6 +11,7 @@
 #include "platform/process.h"
 #include "platform/testing.h"
 #include "saver/host/module1.h"
+#include "saver/stage/garden.h"
 #include "support/test_util.h"
 
 namespace {
@@ -34,12 +35,19 @@ class EndShowTest : public testing::Test {
     win::SetVerifyScreenSavePwdForTest(nullptr);
     forms::SetMsgBoxHookForTest(nullptr);
   }
+  // A show without windows: the end of one is all these tests need.
+  static stage::Garden& Show() {
+    static stage::Garden show(Module1::TheShowHost(), {});
+    return show;
+  }
   // One move at this time of day; true when it ended the show.
   static bool MoveAt(float timeOfDay) {
     plat::SetManualClock(static_cast<std::int64_t>(timeOfDay * 1000), timeOfDay);
-    return testutil::EndsProgram(Module1::CountMouseMove);
+    return testutil::EndsProgram([] { Module1::CountMouseMove(Show()); });
   }
-  static bool EndsTheShow() { return testutil::EndsProgram(Module1::EndShow); }
+  static bool EndsTheShow() {
+    return testutil::EndsProgram([] { Module1::EndShow(Show()); });
+  }
 };
 
 TEST_F(EndShowTest, AFifthMoveLaterEndsWhenNoneCameLateAlsoAcrossMidnight) {

@@ -7,7 +7,6 @@
 #include "platform/forms.h"
 #include "platform/process.h"
 #include "saver/host/module1.h"
-#include "saver/stage/form1.h"
 #include "stage/stage_fixture.h"
 
 namespace {
@@ -22,9 +21,9 @@ class ClockWrapTest : public StageTest {
   std::vector<std::int64_t> FrameClocks(std::int64_t startMillis) {
     ScreenSize(160, 120);
     MakeProgramFolder(1, 1, 1, 1);
-    stage::RunOptions o;
-    o.frames = 24;
-    Form1& f = NewStage(o);
+    stage::Garden& g = NewShow();
+    EXPECT_TRUE(g.Load());
+    Form1& f = *g.Windows().front();
     plat::SetClockMode(plat::ClockMode::Manual);
     // The timer is due from the start on, and again after each move.
     plat::SetManualClock(startMillis - 1, 43200.0f);
@@ -33,15 +32,18 @@ class ClockWrapTest : public StageTest {
     clock.OnTimer = [&] {
       plat::SetManualClock(plat::ClockMillis() + 1, 43200.0f);
       // A wait that never ends would hang the test: end the show instead.
-      if (++moves > 10000) Module1::EndShow();
+      if (++moves > 10000) Module1::EndShow(g);
     };
     clock.SetInterval(1);
     clock.SetEnabled(true);
     plat::SetManualClock(startMillis, 43200.0f);
     std::vector<std::int64_t> clocks;
-    f.SetFrameHookForTest([&](Form1&, std::int64_t) { clocks.push_back(plat::ClockMillis()); });
-    EXPECT_TRUE(RunShow(f));
-    EXPECT_EQ(f.FramesRun(), 24);
+    g.Prepare();
+    clocks.push_back(plat::ClockMillis());
+    for (int frame = 1; frame <= 24; ++frame) {
+      g.Frame();
+      clocks.push_back(plat::ClockMillis());
+    }
     EXPECT_TRUE(messages_.empty());
     return clocks;
   }

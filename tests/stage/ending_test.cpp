@@ -13,7 +13,7 @@
 #include "platform/process.h"
 #include "platform/testing.h"
 #include "saver/host/module1.h"
-#include "saver/stage/form1.h"
+#include "saver/stage/garden.h"
 #include "stage/stage_fixture.h"
 
 namespace {
@@ -48,10 +48,10 @@ class EndingTest : public StageTest {
     StageTest::TearDown();
   }
   // The window shows exactly the garden the stage composed.
-  void ExpectShowing(Form1& f, std::int64_t frame) {
-    EXPECT_TRUE(f.IsLoaded()) << frame;
-    EXPECT_EQ(FirstDifference(Read(f.Stage()->hDC(), 0, 0, screenW_, screenH_),
-                              Read(f.hDC(), 0, 0, screenW_, screenH_)),
+  void ExpectShowing(stage::Garden& g, int frame) {
+    Form1& w = *g.Windows().front();
+    EXPECT_TRUE(w.IsLoaded()) << frame;
+    EXPECT_EQ(FirstDifference(Read(w.Scene().Stage().hDC(), 0, 0, screenW_, screenH_), Shown(g)),
               "")
         << "frame " << frame;
   }
@@ -63,48 +63,70 @@ TEST_F(EndingTest, EachRefusedPasswordLeavesTheShowRunning) {
   Module1::UsePassword = 1;
   g_answers = {0, 0x10000, 1};  // refused, refused (only the low 16 bits count), confirmed
   win::SetVerifyScreenSavePwdForTest(NextAnswer);
-  stage::RunOptions o;
-  o.frames = 1000;
-  Form1& f = NewStage(o);
+  stage::Garden& g = NewShow();
+  ASSERT_TRUE(g.Load());
+  g.Prepare();
+  Form1& w = *g.Windows().front();
   std::vector<int> askedAt;
-  f.SetFrameHookForTest([&](Form1& form, std::int64_t frame) {
-    if (frame == 3) forms::test::PressKey(form, 0x41);
-    if (frame == 4 || frame == 9) {
-      // Back to the show after the refusal: the cursor hidden, the stage
-      // drawing every frame.
-      askedAt.push_back(g_asked);
-      EXPECT_LE(CursorCount(), -1) << frame;
-      ExpectShowing(form, frame);
+  int frame = 1;
+  EXPECT_TRUE(testutil::EndsProgram([&] {
+    for (; frame <= 1000; ++frame) {
+      g.Frame();
+      if (frame == 3) forms::test::PressKey(w, 0x41);
+      if (frame == 4 || frame == 9) {
+        // Back to the show after the refusal: the cursor hidden, the stage
+        // drawing every frame.
+        askedAt.push_back(g_asked);
+        EXPECT_LE(CursorCount(), -1) << frame;
+        ExpectShowing(g, frame);
+      }
+      if (frame == 8) w.Form_MouseDown(forms::kLeftButton, 0, 300, 300);
+      if (frame == 13) {
+        // A burst of moves (the first only records the place): the fifth
+        // counted one asks.
+        for (int i = 0; i < 6; ++i) w.Form_MouseMove(0, 0, 1500.0f + 30 * i, 1500);
+      }
     }
-    if (frame == 8) form.Form_MouseDown(forms::kLeftButton, 0, 300, 300);
-    if (frame == 13) {
-      // A burst of moves (the first only records the place): the fifth
-      // counted one asks.
-      for (int i = 0; i < 6; ++i) form.Form_MouseMove(0, 0, 1500.0f + 30 * i, 1500);
-    }
-  });
-  EXPECT_TRUE(RunShow(f));
+  }));
   EXPECT_EQ(askedAt, (std::vector<int>{1, 2}));
   EXPECT_EQ(g_asked, 3);
-  EXPECT_EQ(f.FramesRun(), 13);
-  EXPECT_FALSE(f.IsLoaded());
+  EXPECT_EQ(frame, 13);
+  EXPECT_FALSE(w.IsLoaded());
   EXPECT_GE(CursorCount(), 0);
   EXPECT_TRUE(messages_.empty());
 }
 
+// The module's host, but the first thing an input handler asks of it fails.
+class FailingHost : public Module1::ShowHost {
+ public:
+  void CountMouseMove(stage::Garden& show) override {
+    FailOnce();
+    ShowHost::CountMouseMove(show);
+  }
+  void EndShow(stage::Garden& show) override {
+    FailOnce();
+    ShowHost::EndShow(show);
+  }
+
+ private:
+  void FailOnce() {
+    if (failed_) return;
+    failed_ = true;
+    plat::Raise(plat::ErrorKind::Overflow);
+  }
+  bool failed_ = false;
+};
+
 TEST_F(EndingTest, AFailureInAnInputHandlerEndsWithTheWarning) {
-  for (const char* failing : {"keydown", "mousedown", "mousemove"}) {
+  for (const char* failing : {"endshow", "mousemove"}) {
     SCOPED_TRACE(failing);
     messages_.clear();
     captions_.clear();
     MakeProgramFolder(1, 1, 1, 1);
+    FailingHost host;
     stage::RunOptions o;
     o.frames = 1000;
-    Form1& f = NewStage(o);
-    const std::string event = failing;
-    f.SetInputHookForTest([event](const char* e) {
-      if (event == e) plat::Raise(plat::ErrorKind::Overflow);
-    });
+    stage::Garden g(host, o);
     bool warnedWithCursor = false;
     forms::SetMsgBoxHookForTest(
         [&](const std::string& text, int style, const std::string& caption) {
@@ -114,19 +136,25 @@ TEST_F(EndingTest, AFailureInAnInputHandlerEndsWithTheWarning) {
           warnedWithCursor = CursorCount() >= 0;
           return forms::vbOK;
         });
-    f.SetFrameHookForTest([&](Form1& form, std::int64_t frame) {
-      if (frame != 3) return;
-      if (event == "keydown") forms::test::PressKey(form, 0x20);
-      if (event == "mousedown") form.Form_MouseDown(forms::kLeftButton, 0, 300, 300);
-      if (event == "mousemove") form.Form_MouseMove(0, 0, 1500, 1500);
-    });
-    EXPECT_TRUE(RunShow(f));
-    EXPECT_EQ(f.FramesRun(), 3);
+    ASSERT_TRUE(g.Load());
+    Form1& w = *g.Windows().front();
+    // The input comes while the loop serves the window system.
+    forms::Timer input(w);
+    input.SetInterval(40);
+    input.OnTimer = [&] {
+      input.SetEnabled(false);
+      if (std::string(failing) == "endshow") forms::test::PressKey(w, 0x20);
+      // Two moves: the first only records the place, the second is counted.
+      for (int i = 0; i < 2; ++i) w.Form_MouseMove(0, 0, 1500.0f + 30 * i, 1500);
+    };
+    input.SetEnabled(true);
+    EXPECT_TRUE(testutil::EndsProgram([&] { g.RunGarden(); }));
+    EXPECT_EQ(g.FramesRun(), 2);  // the input came in the third frame's wait
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0], Module1::MissingFilesText());
     EXPECT_EQ(captions_[0], "Tamarel Screen Saver");
     EXPECT_TRUE(warnedWithCursor);
-    EXPECT_FALSE(f.IsLoaded());
+    EXPECT_FALSE(w.IsLoaded());
   }
 }
 

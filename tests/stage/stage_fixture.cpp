@@ -75,8 +75,9 @@ plat::Image TractorPicture() {
 }
 
 // The strip is wholly transparent: it only carries clean lawn.
-plat::Image BlankPicture() {
-  return Painted(kBlankW, kBlankH, [](int, int) { return kPureGreen; });
+plat::Image BlankPicture(bool marked) {
+  return Painted(kBlankW, kBlankH,
+                 [marked](int x, int) { return marked && x == 2 ? 0x303030u : kPureGreen; });
 }
 
 plat::Image TiledLawn(int w, int h) {
@@ -111,8 +112,7 @@ void StageTest::SetUp() {
 }
 
 void StageTest::TearDown() {
-  // A fresh stage without options, so that no window of this test stays.
-  NewStage();
+  show_.reset();
   forms::SetMsgBoxHookForTest(nullptr);
   plat::SetProgramFolderForTest("");
   forms::SetScreenSizeOverride(0, 0);
@@ -128,7 +128,7 @@ void StageTest::ScreenSize(int w, int h) {
 }
 
 void StageTest::MakeProgramFolder(const std::map<std::string, std::string>& counts,
-                                  const std::vector<std::string>& leaveOut) {
+                                  const std::vector<std::string>& leaveOut, bool markedStrip) {
   std::string ini = "[flowers]\r\n";
   for (const auto& [key, value] : counts) ini += key + "=" + value + "\r\n";
   ini += "[applic]\r\nappdisplay=1\r\nappcurrent=0\r\nappalert=10\r\n";
@@ -142,7 +142,7 @@ void StageTest::MakeProgramFolder(const std::map<std::string, std::string>& coun
       {"lawn.bmp", LawnPicture()},
       {"logo.bmp", LogoPicture()},
       {"tractor.bmp", TractorPicture()},
-      {"blank.bmp", BlankPicture()},
+      {"blank.bmp", BlankPicture(markedStrip)},
   };
   for (int k = 0; k < kKinds; ++k) pictures.emplace_back(kKindFile[k], SheetPicture(k));
   for (const std::string sub : {"", "2x/"})
@@ -165,10 +165,20 @@ void StageTest::MakeProgramFolder(int yellow, int red, int rose, int white) {
                      {"white", std::to_string(white)}});
 }
 
-Form1& StageTest::NewStage(const stage::RunOptions& options) { return NewForm1ForTest(options); }
+stage::Garden& StageTest::NewShow(const stage::RunOptions& options) {
+  show_.reset();
+  show_ = std::make_unique<stage::Garden>(Module1::TheShowHost(), options);
+  return *show_;
+}
 
-bool StageTest::RunShow(Form1& form) {
-  return testutil::EndsProgram([&form] { form.Load(); });
+bool StageTest::RunShow(stage::Garden& show) {
+  return testutil::EndsProgram([&show] {
+    if (show.Load()) show.RunGarden();
+  });
+}
+
+plat::Image StageTest::Shown(stage::Garden& show) {
+  return Read(show.Windows().front()->hDC(), 0, 0, screenW_, screenH_);
 }
 
 }  // namespace stagetest

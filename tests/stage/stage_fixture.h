@@ -8,11 +8,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/image.h"
-#include "saver/stage/form1.h"
+#include "saver/stage/garden.h"
 #include "saver/stage/run_options.h"
 #include "support/test_util.h"
 
@@ -45,7 +46,8 @@ plat::Image LawnPicture();
 plat::Image LogoPicture();
 plat::Image SheetPicture(int kind);
 plat::Image TractorPicture();
-plat::Image BlankPicture();
+// Wholly transparent; with `marked`, a stripe of it is opaque.
+plat::Image BlankPicture(bool marked = false);
 
 // The plain lawn over w x h, and the logo drawn over it at (lx, ly).
 plat::Image TiledLawn(int w, int h);
@@ -62,19 +64,24 @@ class StageTest : public testing::Test {
   // The settings file's flower section, and which pictures to leave out
   // ("2x/logo.bmp" names one of the folder for high-density screens).
   void MakeProgramFolder(const std::map<std::string, std::string>& counts,
-                         const std::vector<std::string>& leaveOut = {});
+                         const std::vector<std::string>& leaveOut = {}, bool markedStrip = false);
   void MakeProgramFolder(int yellow, int red, int rose, int white);
   // The screen the stage covers, pixels.
   void ScreenSize(int w, int h);
 
-  Form1& NewStage(const stage::RunOptions& options = {});
-  // Loads the stage as a show starts it; true when the show ended.
-  bool RunShow(Form1& form);
+  // A show with the module's host, in place of the last one.
+  stage::Garden& NewShow(const stage::RunOptions& options = {});
+  // Loads the show and runs its frames as the program does; true when the
+  // show ended.
+  bool RunShow(stage::Garden& show);
+  // The show's window's pixels.
+  plat::Image Shown(stage::Garden& show);
 
   std::string folder_;
   std::vector<std::string> messages_;
   std::vector<std::string> captions_;
   int screenW_ = 320, screenH_ = 240;
+  std::unique_ptr<stage::Garden> show_;
 };
 
 }  // namespace stagetest

@@ -7,14 +7,10 @@
 
 namespace portable::gdi {
 
-class LeaveOut;
-
 // Null unless a benchmark or test counts.
 extern std::uint64_t* windowPixelCounter;
 inline void CountWindowPixels(std::uint64_t n) {
   if (windowPixelCounter) *windowPixelCounter += n;
 }
-// The GDI's leave-out, for the counters to read and switch.
-LeaveOut& TheLeaveOut();
 
 }  // namespace portable::gdi

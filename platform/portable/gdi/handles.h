@@ -81,7 +81,6 @@ struct Bitmap {
   int bpp = 0;
   std::ptrdiff_t stride = 0;
   PixelStore bits;
-  portable::gdi::Stamps stamps;
   std::uint32_t selectedIn = 0;  // handle value of the DC holding it
   bool stock = false;            // the 1 x 1 bitmap new memory DCs hold
   bool deletePending = false;    // deleted while selected: freed when let go
@@ -92,7 +91,6 @@ struct Bitmap {
     v.height = height;
     v.stride = stride;
     v.bpp = bpp;
-    v.stamps = &stamps;
     return v;
   }
 };
@@ -192,7 +190,6 @@ class Table {
           bpp == 32 ? ColourStride(width) : static_cast<std::ptrdiff_t>((width + 31) / 32) * 4;
       if (!b->bits.Allocate(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height)))
         return nullptr;
-      b->stamps.Reset(width, height);
       return b;
     } catch (const std::bad_alloc&) {
       return nullptr;

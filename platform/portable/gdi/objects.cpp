@@ -1,7 +1,7 @@
 // The GDI calls on Linux: memory DCs and bitmaps in the handle table
-// (handles.cpp), window DCs on the surfaces of surface.cpp and .bmp loading,
+// (handles.h), window DCs on the surfaces of surface.cpp and .bmp loading,
 // with Windows' own results for every call. Pixels are drawn by the raster
-// engine (raster.cpp); BitBlt goes through the leave-out (leave_out.cpp).
+// engine (raster.cpp).
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -10,7 +10,6 @@
 #include "bmp_internal.h"
 #include "gdi/counters.h"
 #include "gdi/handles.h"
-#include "gdi/leave_out.h"
 #include "gdi/raster.h"
 #include "gdi/surface.h"
 #include "platform/image.h"
@@ -20,12 +19,10 @@
 namespace {
 
 using portable::gdi::Bitmap;
-using portable::gdi::Call;
 using portable::gdi::Dc;
 using portable::gdi::DcKind;
 using portable::gdi::Handle;
 using portable::gdi::Rect;
-using portable::gdi::Resolved;
 using portable::gdi::Table;
 using portable::gdi::Value;
 using portable::gdi::View;
@@ -56,58 +53,36 @@ bool Get(const View& v, int x, int y, std::uint32_t* px) {
   return true;
 }
 
-// The handle table and the leave-out, together. Every entry point but
-// BitBlt reaches the DCs and bitmaps through Settled(), which first does
-// whatever the leave-out owes: no call can see or change pixels that a
-// transfer left out for now has yet to write. BitBlt goes through
-// Transfer(), where the leave-out settles as it needs.
-class Gdi final : portable::gdi::TransferSide {
+// The handle table. It lives for the whole process (forms may release their
+// DCs late in exit).
+class Gdi final {
  public:
-  static Table& Settled() {
-    Gdi& g = Get();
-    g.leaveOut_.Settle();
-    return g.table_;
+  static Table& Handles() {
+    static Table* table = new Table;
+    return *table;
   }
-  static bool Transfer(const Call& c) { return Get().leaveOut_.Transfer(c); }
-  static portable::gdi::LeaveOut& TheLeaveOut() { return Get().leaveOut_; }
-
- private:
-  Gdi() = default;
-  // Lives for the whole process (forms may release their DCs late in exit).
-  static Gdi& Get() {
-    static Gdi* gdi = new Gdi;
-    return *gdi;
-  }
-
-  bool Resolve(const Call& c, Resolved* r) override {
-    *r = Resolved{};
-    Dc* d = table_.FindDc(c.dst);
-    if (!d || !table_.ViewOf(*d, &r->dst)) return false;
-    r->dstDc = d;
-    r->colours.dstBk = d->bk;
-    r->colours.dstText = d->text;
-    r->window = d->kind == DcKind::Window;
-    if (portable::gdi::RopUsesSource(c.rop)) {
-      Dc* s = table_.FindDc(c.src);
-      if (!s || !table_.ViewOf(*s, &r->src)) return false;
-      r->colours.srcBk = s->bk;
-      r->readsSource = true;
-      r->bitmaps = d->kind == DcKind::Memory && s->kind == DcKind::Memory;
+  static bool Transfer(win::HDC dst, int x, int y, int cx, int cy, win::HDC src, int x1, int y1,
+                       win::DWORD rop) {
+    Table& t = Handles();
+    Dc* d = t.FindDc(dst);
+    View dv, sv;
+    if (!d || !t.ViewOf(*d, &dv)) return false;
+    portable::gdi::Colours colours;
+    colours.dstBk = d->bk;
+    colours.dstText = d->text;
+    const View* source = nullptr;
+    if (portable::gdi::RopUsesSource(rop)) {
+      Dc* s = t.FindDc(src);
+      if (!s || !t.ViewOf(*s, &sv)) return false;
+      colours.srcBk = s->bk;
+      source = &sv;
     }
-    return true;
-  }
-
-  bool Do(const Call& c, const Resolved& r, Rect* drawn) override {
-    Rect changed;
-    if (!portable::gdi::Blit(r.dst, c.x, c.y, c.cx, c.cy, r.Source(), c.x1, c.y1, c.rop, r.colours,
-                             drawn, &changed))
+    Rect drawn, changed;
+    if (!portable::gdi::Blit(dv, x, y, cx, cy, source, x1, y1, rop, colours, &drawn, &changed))
       return false;
-    Drawn(*r.dstDc, *drawn, changed);
+    Drawn(*d, drawn, changed);
     return true;
   }
-
-  Table table_;
-  portable::gdi::LeaveOut leaveOut_{*this};
 };
 
 }  // namespace
@@ -115,7 +90,6 @@ class Gdi final : portable::gdi::TransferSide {
 namespace portable::gdi {
 
 std::uint64_t* windowPixelCounter = nullptr;
-LeaveOut& TheLeaveOut() { return Gdi::TheLeaveOut(); }
 
 }  // namespace portable::gdi
 
@@ -124,7 +98,7 @@ namespace win {
 HWND GetDesktopWindow() { return reinterpret_cast<HWND>(kDesktopWindow); }
 
 HDC GetDC(HWND hwnd) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   auto dc = std::make_unique<Dc>();
   const std::uintptr_t v = Value(hwnd);
   if (v == 0 || v == kDesktopWindow) {
@@ -147,7 +121,7 @@ HDC GetDC(HWND hwnd) {
 }
 
 int ReleaseDC(HWND, HDC hdc) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   if (!dc || dc->kind == DcKind::Memory) return 0;
   if (dc->kind == DcKind::Foreign) portable::gdi::CloseForeign(dc->foreign);
@@ -156,7 +130,7 @@ int ReleaseDC(HWND, HDC hdc) {
 }
 
 HDC CreateCompatibleDC(HDC hdc) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   if (hdc != nullptr && !t.FindDc(hdc)) return nullptr;
   auto dc = std::make_unique<Dc>();
   dc->kind = DcKind::Memory;
@@ -165,7 +139,7 @@ HDC CreateCompatibleDC(HDC hdc) {
 }
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   if (!dc) return nullptr;
   // As Windows: a negative size counts as its magnitude.
@@ -182,7 +156,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   const std::uintptr_t v = Value(obj);
   Bitmap* b = t.FindBitmap(v);
@@ -199,7 +173,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
 }
 
 BOOL DeleteDC(HDC hdc) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   if (!dc) return FALSE;
   const std::uint32_t bitmap = dc->kind == DcKind::Memory ? dc->bitmap : 0;
@@ -210,7 +184,7 @@ BOOL DeleteDC(HDC hdc) {
 }
 
 BOOL DeleteObject(HGDIOBJ obj) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   const std::uintptr_t v = Value(obj);
   if (t.FindDc(obj)) return DeleteDC(static_cast<HDC>(obj));
   Bitmap* b = t.FindBitmap(v);
@@ -226,7 +200,7 @@ BOOL DeleteObject(HGDIOBJ obj) {
 }
 
 int GetObjectA(HGDIOBJ obj, int size, void* out) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Bitmap* b = t.FindBitmap(Value(obj));
   if (!b) return 0;
   if (!out) return static_cast<int>(sizeof(BITMAP));
@@ -244,7 +218,7 @@ int GetObjectA(HGDIOBJ obj, int size, void* out) {
 }
 
 COLORREF SetBkColor(HDC hdc, COLORREF c) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   if (!dc) return CLR_INVALID;
   const COLORREF old = dc->bk;
@@ -252,12 +226,12 @@ COLORREF SetBkColor(HDC hdc, COLORREF c) {
   return old;
 }
 COLORREF GetBkColor(HDC hdc) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   return dc ? dc->bk : CLR_INVALID;
 }
 COLORREF SetTextColor(HDC hdc, COLORREF c) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   if (!dc) return CLR_INVALID;
   const COLORREF old = dc->text;
@@ -265,13 +239,13 @@ COLORREF SetTextColor(HDC hdc, COLORREF c) {
   return old;
 }
 COLORREF GetTextColor(HDC hdc) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   return dc ? dc->text : CLR_INVALID;
 }
 
 HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   // Files only (there are no resources here), at their own size.
   if (!name || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE) || cx != 0 || cy != 0)
     return nullptr;
@@ -297,11 +271,11 @@ HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags)
 }
 
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
-  return Gdi::Transfer(Call{dst, src, x, y, cx, cy, x1, y1, rop}) ? TRUE : FALSE;
+  return Gdi::Transfer(dst, x, y, cx, cy, src, x1, y1, rop) ? TRUE : FALSE;
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   View v;
   std::uint32_t px = 0;
@@ -310,7 +284,7 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
 }
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   Dc* dc = t.FindDc(hdc);
   View v;
   if (!dc || !t.ViewOf(*dc, &v)) return CLR_INVALID;
@@ -328,13 +302,12 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
     const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
     byte = white ? (byte | bit) : (byte & ~bit);
   }
-  if (v.stamps) v.stamps->Mark(Rect{x, y, 1, 1});
   Drawn(*dc, Rect{x, y, 1, 1}, Rect{x, y, 1, 1});
   return set;
 }
 
 int GetDeviceCaps(HDC hdc, int index) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   if (!t.FindDc(hdc)) return 0;
   if (index == LOGPIXELSX || index == LOGPIXELSY) {
     // Every DC answers with the screen's: the desktop's scale, 96 off X.
@@ -349,7 +322,7 @@ int GetDeviceCaps(HDC hdc, int index) {
 namespace plat {
 
 win::HBITMAP CreateBitmapFromImage(const Image& img) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   if (img.width <= 0 || img.height <= 0 ||
       img.px.size() != static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height))
     return nullptr;
@@ -363,7 +336,7 @@ win::HBITMAP CreateBitmapFromImage(const Image& img) {
 }
 
 bool ReadPixels(win::HDC hdc, int x, int y, int width, int height, Image& out) {
-  Table& t = Gdi::Settled();
+  Table& t = Gdi::Handles();
   out = Image();
   Dc* dc = t.FindDc(hdc);
   View v;

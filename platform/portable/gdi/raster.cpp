@@ -471,60 +471,6 @@ Rect CopyChangedRows(const View& dst, int dx0, int dy0, const View& src, int sx0
 
 }  // namespace
 
-// ---- stamps ------------------------------------------------------------------------------
-
-namespace {
-std::uint64_t g_serials = 0;
-std::uint64_t g_writes = 0;
-}  // namespace
-
-void Stamps::Grid::Reset(int width, int height, int shift) {
-  across = width > 0 ? ((width - 1) >> shift) + 1 : 0;
-  down = height > 0 ? ((height - 1) >> shift) + 1 : 0;
-  at.assign(static_cast<std::size_t>(across) * static_cast<std::size_t>(down), 0);
-}
-
-void Stamps::Reset(int width, int height) {
-  serial_ = ++g_serials;
-  fine_.Reset(width, height, kShift);
-  coarse_.Reset(width, height, kCoarseShift);
-}
-
-void Stamps::Mark(const Rect& r) {
-  if (r.Empty() || fine_.at.empty()) return;
-  const std::uint64_t now = ++g_writes;
-  for (auto [g, shift] : {std::pair{&fine_, kShift}, std::pair{&coarse_, kCoarseShift}}) {
-    const int tx1 = std::min(g->across - 1, (r.x + r.w - 1) >> shift);
-    const int ty1 = std::min(g->down - 1, (r.y + r.h - 1) >> shift);
-    for (int ty = std::max(0, r.y >> shift); ty <= ty1; ++ty)
-      for (int tx = std::max(0, r.x >> shift); tx <= tx1; ++tx)
-        g->at[static_cast<std::size_t>(ty) * g->across + tx] = now;
-  }
-}
-
-bool Stamps::Unchanged(const Rect& r, std::uint64_t seq) const {
-  if (r.Empty() || fine_.at.empty()) return true;
-  const int x1 = r.x + r.w - 1, y1 = r.y + r.h - 1;
-  const int cx1 = std::min(coarse_.across - 1, x1 >> kCoarseShift);
-  const int cy1 = std::min(coarse_.down - 1, y1 >> kCoarseShift);
-  for (int cy = std::max(0, r.y >> kCoarseShift); cy <= cy1; ++cy)
-    for (int cx = std::max(0, r.x >> kCoarseShift); cx <= cx1; ++cx) {
-      if (coarse_.at[static_cast<std::size_t>(cy) * coarse_.across + cx] <= seq) continue;
-      // Written since: look at the fine tiles of `r` under this coarse one.
-      constexpr int kPer = 1 << (kCoarseShift - kShift);
-      const int fx0 = std::max(r.x >> kShift, cx * kPer);
-      const int fx1 = std::min({fine_.across - 1, x1 >> kShift, cx * kPer + kPer - 1});
-      const int fy0 = std::max(r.y >> kShift, cy * kPer);
-      const int fy1 = std::min({fine_.down - 1, y1 >> kShift, cy * kPer + kPer - 1});
-      for (int fy = std::max(0, fy0); fy <= fy1; ++fy)
-        for (int fx = std::max(0, fx0); fx <= fx1; ++fx)
-          if (fine_.at[static_cast<std::size_t>(fy) * fine_.across + fx] > seq) return false;
-    }
-  return true;
-}
-
-std::uint64_t Stamps::Now() { return g_writes; }
-
 bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, int sy,
           win::DWORD rop, const Colours& colours, Rect* drawn, Rect* changed) {
   if (drawn) *drawn = Rect{};
@@ -572,7 +518,6 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
   const std::uint8_t r = RopByte(rop);
   if (dst.shown && r == 0xCC && src && src->bpp == 32 && dst.bpp == 32 && !same) {
     const Rect rowsChanged = CopyChangedRows(dst, dx0, dy0, *src, sx0, sy0, n, rows);
-    if (dst.stamps) dst.stamps->Mark(rowsChanged);
     if (drawn) *drawn = Rect{dx0, dy0, n, rows};
     if (changed) *changed = rowsChanged;
     return true;
@@ -652,7 +597,6 @@ bool Blit(const View& dst, int x, int y, int w, int h, const View* src, int sx, 
       }
     }
   });
-  if (dst.stamps) dst.stamps->Mark(Rect{dx0, dy0, n, rows});
   if (drawn) *drawn = Rect{dx0, dy0, n, rows};
   if (changed) *changed = Rect{dx0, dy0, n, rows};
   return true;

@@ -1,6 +1,5 @@
 // The raster engine of the portable GDI: the one view of pixel storage that
-// every drawing call works on, the stamps that tell when its parts were last
-// written, and the block transfer. It knows pixels only: no handles, DCs,
+// every drawing call works on, and the block transfer. It knows pixels only: no handles, DCs,
 // windows or screen (objects.cpp and surface.cpp hand it views).
 #pragma once
 
@@ -15,36 +14,6 @@ namespace portable::gdi {
 
 using portable::Rect;
 
-// When each part of a pixel store was last written: a serial number of the
-// store (never given twice) and, per tile of 8 x 8 pixels, the sequence
-// number of the last write there. It lets a transfer that would change
-// nothing be left out (leave_out.cpp).
-class Stamps {
- public:
-  // A new store of width x height pixels: a new serial, nothing written.
-  void Reset(int width, int height);
-  std::uint64_t Serial() const { return serial_; }
-  // Pixels of `r` (inside the store) were written now.
-  void Mark(const Rect& r);
-  // Whether nothing of `r` (inside the store) was written after `seq`.
-  bool Unchanged(const Rect& r, std::uint64_t seq) const;
-  // The number of the last write anywhere.
-  static std::uint64_t Now();
-
- private:
-  // Tiles of 8 x 8 pixels, and coarse ones of 64 x 64 that hold the latest
-  // of theirs: a check reads the few coarse ones first (they stay in the
-  // cache) and the fine ones only under a coarse one written since.
-  static constexpr int kShift = 3, kCoarseShift = 6;
-  struct Grid {
-    int across = 0, down = 0;
-    std::vector<std::uint64_t> at;
-    void Reset(int width, int height, int shift);
-  };
-  std::uint64_t serial_ = 0;
-  Grid fine_, coarse_;
-};
-
 // A bitmap or a surface: 32 bits per pixel as 0x00RRGGBB, or 1 bit per
 // pixel, most significant bit first in each byte. Rows top to bottom.
 struct View {
@@ -56,9 +25,6 @@ struct View {
   // A window's surface, which the screen shows: a copy leaves pixels that
   // already match alone, so that only what changed is drawn and shown.
   bool shown = false;
-  // Null for stores whose writes are not followed (the screen, another
-  // program's window): no transfer into or out of them is left out.
-  Stamps* stamps = nullptr;
   explicit operator bool() const { return bits != nullptr && width > 0 && height > 0; }
   std::uint32_t* Row32(int y) const {
     return reinterpret_cast<std::uint32_t*>(bits + stride * static_cast<std::ptrdiff_t>(y));

@@ -36,7 +36,6 @@ struct OurWindow {
   int width = 0;
   int height = 0;
   portable::present::SurfacePixels px;
-  portable::gdi::Stamps stamps;
   std::string className;
   std::string title;
   // Drawn since the window was last served by the direct path.
@@ -186,7 +185,6 @@ win::HWND RegisterWindow(WindowSink* sink, int width, int height, const std::str
   w.width = Clamp(width);
   w.height = Clamp(height);
   if (!Allocate(w.px, w.width, w.height)) w.width = w.height = 0;
-  w.stamps.Reset(w.width, w.height);
   w.className = className;
   w.title = title;
   const std::uint32_t v = kOurTag | (static_cast<std::uint32_t>(w.gen & 0x1FFF) << 16) |
@@ -209,7 +207,6 @@ void ResizeWindow(win::HWND hwnd, int width, int height) {
   w->px = std::move(px);
   w->width = width;
   w->height = height;
-  w->stamps.Reset(width, height);
   // Places drawn before may lie outside now; the toolkit repaints a resized
   // window in full anyway.
   w->dirty.clear();
@@ -296,7 +293,6 @@ bool OurWindowView(win::HWND hwnd, View* view) {
   view->stride = static_cast<std::ptrdiff_t>(w->width) * 4;
   view->bpp = 32;
   view->shown = true;
-  view->stamps = &w->stamps;
   return true;
 }
 

@@ -1,9 +1,11 @@
-// The screen saver with a failure forced into one of the stage's input
-// handlers, for the end-to-end tests of the ways out of a show. Never
-// shipped: the installed programs have no such switch. TAMAREL_FAULT names
-// the handler and the failure:
-//   keydown, mousedown, mousemove        a run-time error, as the program's
-//                                        own failures are raised
+// The screen saver with a failure forced into what the stage's input
+// handlers ask of the host, for the end-to-end tests of the ways out of a
+// show. Never shipped: the installed programs have no such switch.
+// TAMAREL_FAULT names the handler and the failure:
+//   keydown, mousedown                   the end of the show fails with a
+//                                        run-time error, as the program's
+//   mousemove                            own failures are raised (a counted
+//                                        move, for mousemove)
 //   keydown:untrapped (and so on)        an exception no trap of the
 //                                        program catches
 // TAMAREL_FRAME_LOG names a file that gets the clock's milliseconds at the
@@ -16,13 +18,45 @@
 #include "platform/forms.h"
 #include "platform/process.h"
 #include "saver/host/module1.h"
-#include "saver/stage/form1.h"
 
 namespace {
 
 // Not a std::exception, so it passes the traps of the set-up and the frame
 // loop.
 struct Untrapped {};
+
+class FaultyHost : public Module1::ShowHost {
+ public:
+  FaultyHost(std::string event, bool untrapped, std::FILE* frames)
+      : event_(std::move(event)), untrapped_(untrapped), frames_(frames) {}
+  void WaitForTick(std::int32_t target) override {
+    if (frames_) {
+      std::fprintf(frames_, "%lld\n", static_cast<long long>(plat::ClockMillis()));
+      std::fflush(frames_);
+    }
+    ShowHost::WaitForTick(target);
+  }
+  void CountMouseMove(stage::Garden& show) override {
+    Fail("mousemove");
+    ShowHost::CountMouseMove(show);
+  }
+  void EndShow(stage::Garden& show) override {
+    Fail("keydown");
+    Fail("mousedown");
+    ShowHost::EndShow(show);
+  }
+
+ private:
+  void Fail(const char* event) {
+    if (event_ != event) return;
+    event_.clear();  // once: the warning's own end of the show goes through
+    if (untrapped_) throw Untrapped{};
+    plat::Raise(plat::ErrorKind::Other);
+  }
+  std::string event_;
+  bool untrapped_;
+  std::FILE* frames_;
+};
 
 }  // namespace
 
@@ -33,19 +67,8 @@ int main(int argc, char** argv) {
   const std::size_t colon = text.find(':');
   const std::string event = text.substr(0, colon);
   const bool untrapped = colon != std::string::npos && text.substr(colon + 1) == "untrapped";
-  TheForm1().SetInputHookForTest([event, untrapped](const char* e) {
-    if (event != e) return;
-    if (untrapped) throw Untrapped{};
-    plat::Raise(plat::ErrorKind::Other);
-  });
-  if (const char* log = std::getenv("TAMAREL_FRAME_LOG")) {
-    static std::FILE* out = std::fopen(log, "w");
-    if (out)
-      TheForm1().SetFrameHookForTest([](Form1&, std::int64_t) {
-        std::fprintf(out, "%lld\n", static_cast<long long>(plat::ClockMillis()));
-        std::fflush(out);
-      });
-  }
-  Module1::Main();
+  const char* log = std::getenv("TAMAREL_FRAME_LOG");
+  static FaultyHost host(event, untrapped, log ? std::fopen(log, "w") : nullptr);
+  Module1::Main(host);
   forms::RunUntilEnd();
 }

@@ -43,13 +43,9 @@ void SetTwipsPerPixelForTest(float twips);
 // What the portable GDI counts (Linux), for benchmarks and tests.
 namespace portable::gdi {
 
-// Pixels copied to our windows through BitBlt since the start, left-out
-// transfers included (the benchmarks count what the program copies there).
+// Pixels copied to our windows through BitBlt since the start (the
+// benchmarks count what the program copies there).
 std::uint64_t WindowPixelsCopied();
-// Transfers left out so far because they would have changed nothing.
-std::uint64_t TransfersLeftOut();
-// Leaving out on or off (on at start); what is owed is done first.
-void SetLeaveOutForTest(bool enabled);
 
 }  // namespace portable::gdi
 

@@ -1,0 +1,511 @@
+// One monitor's garden: its set-up, its growing and mowing frames, and what
+// of each frame reaches the window.
+//
+// A growing frame draws again only what its changes reach. The changes are
+// the growth steps (a flower's last cell erased, the new place saved) and
+// what earlier frames left to be drawn again. Every flower whose place
+// meets a change is drawn, in the frame's order; what it covers is then a
+// change too, so flowers over or under it are drawn as well, until no more
+// are reached. Every operation that touches a pixel of the changes is so
+// done in its order, and every other pixel is left as it was: drawing the
+// same cells at the same places again in the same order would give it the
+// same value once more.
+#include "saver/stage/scene.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "platform/errors.h"
+#include "platform/image.h"
+#include "platform/process.h"
+#include "platform/rules.h"
+
+namespace stage {
+
+namespace {
+
+constexpr win::COLORREF kTransparent = 0x00FF00;
+constexpr std::int32_t kTractorCells = 6;
+constexpr std::int32_t kStep = 2;  // pixels per frame, tractor and strip
+constexpr std::int16_t kTickAfterPass = 6;
+
+template <typename T>
+T& Obj(const std::unique_ptr<T>& p) {
+  if (!p) plat::Raise(plat::ErrorKind::ObjectNotSet);
+  return *p;
+}
+
+cSprite& At(const Scene::Sprites& sprites, std::int32_t i) {
+  if (i < 0 || static_cast<std::size_t>(i) >= sprites.size())
+    plat::Raise(plat::ErrorKind::Subscript);
+  return Obj(sprites[static_cast<std::size_t>(i)]);
+}
+
+std::int16_t& At(std::vector<std::int16_t>& stages, std::int32_t i) {
+  if (i < 0 || static_cast<std::size_t>(i) >= stages.size())
+    plat::Raise(plat::ErrorKind::Subscript);
+  return stages[static_cast<std::size_t>(i)];
+}
+
+// A stage array of indices 0 to count; a count below 0 cannot be sized.
+void SizeStages(std::vector<std::int16_t>& stages, std::int16_t count) {
+  if (count < 0) plat::Raise(plat::ErrorKind::Subscript);
+  stages.assign(static_cast<std::size_t>(count) + 1, 0);
+}
+
+// Whether the tile loaded its picture: tiled onto a black and onto a white
+// pixel, a tile with an image gives the same colour both times, an empty one
+// leaves both as they were.
+bool TileHoldsImage(cTile& tile) {
+  cBitmap probe;
+  if (!probe.CreateAtSize(1, 1)) return false;
+  const win::HDC dc = probe.hDC();
+  win::BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, win::BLACKNESS);
+  tile.TileDC(dc, 0, 0);
+  const win::COLORREF onBlack = win::GetPixel(dc, 0, 0);
+  win::BitBlt(dc, 0, 0, 1, 1, nullptr, 0, 0, win::WHITENESS);
+  tile.TileDC(dc, 0, 0);
+  const win::COLORREF onWhite = win::GetPixel(dc, 0, 0);
+  return onBlack == onWhite && onBlack != win::CLR_INVALID;
+}
+
+// Whether a sheet's first cell has any opaque pixel: drawn onto black and
+// onto white, a wholly transparent cell leaves both as they were.
+bool CellHasOpaquePixel(cSpriteBitmaps& sheet) {
+  const std::int32_t w = sheet.CellWidth(), h = sheet.CellHeight();
+  cBitmap probe;
+  if (w <= 0 || h <= 0 || !probe.CreateAtSize(w, h)) return false;
+  for (const win::DWORD fill : {win::BLACKNESS, win::WHITENESS}) {
+    win::BitBlt(probe.hDC(), 0, 0, w, h, nullptr, 0, 0, fill);
+    sheet.TransparentDraw(probe.hDC(), 0, 0, 1, false);
+    plat::Image shown;
+    if (!plat::ReadPixels(probe.hDC(), 0, 0, w, h, shown)) return true;
+    const std::uint32_t plain = fill == win::BLACKNESS ? 0u : 0xFFFFFFu;
+    for (const std::uint32_t px : shown.px)
+      if ((px & 0xFFFFFFu) != plain) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Scene::Box::Meets(const Box& o) const {
+  using I = std::int64_t;
+  return w > 0 && h > 0 && o.w > 0 && o.h > 0 && x < I{o.x} + o.w && o.x < I{x} + w &&
+         y < I{o.y} + o.h && o.y < I{y} + h;
+}
+
+bool Scene::Boxes::Meets(const Box& b) const {
+  return std::any_of(list.begin(), list.end(), [&b](const Box& o) { return o.Meets(b); });
+}
+
+std::array<Scene::Kind, 4> Scene::Kinds() {
+  return {{
+      {"yellowFlower.bmp", 11, 5, m_iYellowCount, m_cYellowSheet, m_cYellowFlowers, iYellowStage,
+       iYellowTick},
+      {"redFlower.bmp", 11, 4, m_iRedCount, m_cRedSheet, m_cRedFlowers, iRedStage, iRedTick},
+      {"roses.bmp", 10, 6, m_iRoseCount, m_cRoseSheet, m_cRoses, iRoseStage, iRoseTick},
+      {"whiteFlower.bmp", 11, 3, m_iWhiteCount, m_cWhiteSheet, m_cWhiteFlowers, iWhiteStage,
+       iWhiteTick},
+  }};
+}
+
+Scene::Scene(const SetUp& setUp)
+    : m_lScreenHeight(setUp.height),
+      m_lScreenWidth(setUp.width),
+      m_iYellowCount(setUp.counts[0]),
+      m_iRedCount(setUp.counts[1]),
+      m_iRoseCount(setUp.counts[2]),
+      m_iWhiteCount(setUp.counts[3]),
+      m_random(setUp.random ? *setUp.random : ShowRandom()) {
+  const std::string& data = setUp.pictures;
+  // The two lawn tiles.
+  for (std::unique_ptr<cTile>* tile : {&m_cStageTile, &m_cLawnTile}) {
+    *tile = std::make_unique<cTile>();
+    (*tile)->Initialise(setUp.render);
+    (*tile)->Filename(data + "lawn.bmp");
+    if (!TileHoldsImage(**tile)) plat::Raise(plat::ErrorKind::Other);
+  }
+
+  LoadSheet(m_cLogoSheet, data + "logo.bmp", 1, 1, kTransparent);
+  CreateSprite(m_cLogoSheet, m_cLogo);
+
+  // The flowers: a kind without flowers needs no picture.
+  for (const Kind& k : Kinds()) {
+    if (k.count <= 0) continue;
+    LoadSheet(k.sheet, data + k.file, k.cells, 1, kTransparent);
+    k.sprites.clear();
+    k.sprites.resize(static_cast<std::size_t>(k.count) + 1);
+    for (std::int32_t i = 1; i <= k.count; ++i) {
+      CreateSprite(k.sheet, k.sprites[static_cast<std::size_t>(i)]);
+      PlantAtRandom(*k.sprites[static_cast<std::size_t>(i)]);
+    }
+  }
+
+  // The tractor and the strip that trails it.
+  LoadSheet(m_cTractorSheet, data + "tractor.bmp", kTractorCells, 1, kTransparent);
+  CreateSprite(m_cTractorSheet, m_cTractor);
+  m_cTractor->Active(true);
+  LoadSheet(m_cBlankSheet, data + "blank.bmp", 1, 1, kTransparent);
+  CreateSprite(m_cBlankSheet, m_cBlank);
+  m_cBlank->Active(true);
+  m_bStripOpaque = CellHasOpaquePixel(*m_cBlankSheet);
+
+  // The current garden and the clean lawn, both plain lawn.
+  const std::int32_t w = m_lScreenWidth, h = m_lScreenHeight;
+  m_cStage = std::make_unique<cBitmap>();
+  m_cStage->CreateAtSize(w, h);
+  m_cLawn = std::make_unique<cBitmap>();
+  m_cLawn->CreateAtSize(w, h);
+  m_cStageTile->TileDC(m_cStage->hDC(), w, h);
+  m_cLawnTile->TileDC(m_cLawn->hDC(), w, h);
+}
+
+Scene::~Scene() = default;
+
+void Scene::LoadSheet(Sheet& sheet, const std::string& path, std::int32_t cellsAcross,
+                      std::int32_t cellsDown, win::COLORREF transColor) {
+  sheet = std::make_shared<cSpriteBitmaps>();
+  if (!sheet->CreateFromFile(path, cellsAcross, cellsDown, "", transColor))
+    plat::Raise(plat::ErrorKind::Other);
+}
+
+void Scene::CreateSprite(const Sheet& sheet, std::unique_ptr<cSprite>& sprite) {
+  sprite = std::make_unique<cSprite>();
+  sprite->SpriteData(sheet);
+  sprite->Create(nullptr);
+}
+
+void Scene::PlantAtRandom(cSprite& sprite) {
+  m_random.Reseed(plat::TimeOfDay());
+  // The product of a 24-bit fraction and a 32-bit size is exact in double
+  // precision, so every platform rounds the same value.
+  const auto rounded = [](double v) {
+    const auto r = plat::ToInt32(v);
+    if (!r) plat::Raise(plat::ErrorKind::Overflow);
+    return *r;
+  };
+  const std::int32_t x = rounded(static_cast<double>(m_random.Next()) * m_lScreenWidth);
+  const std::int32_t y = rounded(static_cast<double>(m_random.Next()) * m_lScreenHeight);
+  sprite.X(x);
+  sprite.Y(y);
+  sprite.Active(true);
+}
+
+void Scene::Prepare(win::HDC window) {
+  // The logo, 5 pixels above the bottom-left corner.
+  cSprite& logo = Obj(m_cLogo);
+  logo.Cell(1);
+  logo.X(0);
+  logo.Y(plat::Sub32(plat::Sub32(m_lScreenHeight, logo.Height()), 5));
+
+  for (const Kind& k : Kinds()) {
+    SizeStages(k.stages, k.count);
+    k.tick = 1;
+  }
+  iTractorCell = 1;
+
+  // The tractor just off the left edge of the bottom row; the strip touching
+  // its left side, bottom edges level.
+  cSprite& tractor = Obj(m_cTractor);
+  cSprite& blank = Obj(m_cBlank);
+  iTractorY = plat::To16(plat::Sub32(m_lScreenHeight, tractor.Height()));
+  tractor.X(plat::Neg32(tractor.Width()));
+  tractor.Y(iTractorY);
+  tractor.XDir(kStep);
+  tractor.YDir(0);
+  blank.Cell(1);
+  blank.X(plat::Sub32(tractor.X(), blank.Width()));
+  blank.Y(plat::Add32(plat::Sub32(tractor.Height(), blank.Height()), iTractorY));
+  blank.XDir(kStep);
+  blank.YDir(0);
+
+  m_random.Reseed(plat::TimeOfDay());
+
+  // The only full-screen copies of the show.
+  Obj(m_cLawn).RenderBitmap(window, 0, 0, win::SRCCOPY);
+  Obj(m_cStage).RenderBitmap(window, 0, 0, win::SRCCOPY);
+
+  m_iMode = 0;
+  // Every flower and the logo are drawn on the first frame.
+  m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
+  m_bWindowBehind = false;
+  m_bLogoDrawn = false;
+}
+
+bool Scene::DrawFrame(win::HDC window) {
+  // The mode is read once, at the start of the frame.
+  if (m_iMode == 0) {
+    GrowingFrame(window);
+    return false;
+  }
+  return MowingFrame(window);
+}
+
+void Scene::AdvanceGrowth(Sprites& sprites, std::vector<std::int16_t>& stages, std::int32_t first,
+                          std::int32_t last, std::int32_t cells, std::vector<Step>& steps) {
+  for (std::int32_t i = first; i <= last; ++i) {
+    cSprite& sprite = At(sprites, i);
+    std::int16_t& entry = At(stages, i);
+    Step step{&sprite, false, entry == 0, Place(sprite), {}};
+    sprite.Cell(entry);
+    entry = plat::To16(entry + 1);
+    if (entry > plat::Add32(cells, 1)) {
+      // The last picture stays where it was: nothing is erased.
+      entry = 1;
+      sprite.Cell(0);
+      PlantAtRandom(sprite);
+      step.replanted = true;
+    }
+    step.now = Place(sprite);
+    steps.push_back(step);
+  }
+}
+
+void Scene::DrawFlowers(Sprites& sprites, std::int16_t count, const std::vector<cSprite*>& flowers,
+                        const std::vector<bool>& drawn) {
+  const win::HDC stage = Obj(m_cStage).hDC();
+  for (std::int32_t i = 1; i <= count; ++i) {
+    cSprite& s = At(sprites, i);
+    const auto at = std::find(flowers.begin(), flowers.end(), &s);
+    if (s.Active() && at != flowers.end() && drawn[static_cast<std::size_t>(at - flowers.begin())])
+      s.TransparentDraw(stage, s.X(), s.Y(), s.Cell(), false);
+  }
+}
+
+void Scene::GrowingFrame(win::HDC window) {
+  const std::array<Kind, 4> kinds = Kinds();
+  const win::HDC stage = Obj(m_cStage).hDC();
+  cSprite& logo = Obj(m_cLogo);
+
+  // The growth steps of the kinds whose turn it is, in the frame's order.
+  std::vector<Step> steps;
+  std::array<std::size_t, 5> firstStep{};
+  for (std::size_t k = 0; k < kinds.size(); ++k) {
+    const Kind& kind = kinds[k];
+    firstStep[k] = steps.size();
+    if (kind.tick > kind.period && kind.count > 0) {
+      AdvanceGrowth(kind.sprites, kind.stages, 1, kind.count, kind.cells, steps);
+      kind.tick = 1;
+    }
+  }
+  firstStep[4] = steps.size();
+  for (const Kind& kind : kinds) kind.tick = plat::To16(kind.tick + 1);
+
+  // The flowers in drawing order, and where each kind's begin.
+  std::vector<cSprite*> flowers;
+  std::array<std::size_t, 5> firstFlower{};
+  for (std::size_t k = 0; k < kinds.size(); ++k) {
+    firstFlower[k] = flowers.size();
+    for (std::int32_t i = 1; i <= kinds[k].count; ++i) {
+      cSprite& s = At(kinds[k].sprites, i);
+      if (s.Active()) flowers.push_back(&s);
+    }
+  }
+  firstFlower[4] = flowers.size();
+
+  // What the frame touches: the steps, what earlier frames left, and every
+  // flower that meets any of it, drawn again. A replanted flower is no
+  // longer drawn where it stood: the flowers there now lie over its last
+  // picture.
+  Boxes touched = m_pending;
+  Boxes written;
+  for (const Step& s : steps) {
+    touched.Add(s.was);
+    if (!s.replanted) written.Add(s.was);
+    touched.Add(s.now);
+  }
+  std::vector<bool> drawn(flowers.size(), false);
+  for (bool more = true; more;) {
+    more = false;
+    for (std::size_t f = 0; f < flowers.size(); ++f) {
+      if (drawn[f] || !touched.Meets(Place(*flowers[f]))) continue;
+      drawn[f] = more = true;
+      touched.Add(Place(*flowers[f]));
+      written.Add(Place(*flowers[f]));
+    }
+  }
+
+  // An erased cell that a flower drawn earlier in the frame reached: that
+  // flower is drawn over it again in the next frame, as it is every frame.
+  m_pending.list.clear();
+  for (std::size_t k = 0; k < kinds.size(); ++k)
+    for (std::size_t i = firstStep[k]; i < firstStep[k + 1]; ++i) {
+      const Step& s = steps[i];
+      if (s.replanted) continue;
+      for (std::size_t f = 0; f < firstFlower[k]; ++f)
+        if (Place(*flowers[f]).Meets(s.was)) {
+          m_pending.Add(s.was);
+          break;
+        }
+    }
+
+  // The logo is lifted when the garden under it is touched, and laid on it
+  // again at the end.
+  const bool lifted = touched.Meets(LogoBox());
+  if (lifted) logo.RestoreBackground(stage);
+  for (std::size_t k = 0; k < kinds.size(); ++k) {
+    for (std::size_t i = firstStep[k]; i < firstStep[k + 1]; ++i) {
+      // Erased where it stays, what it saved is what lies there again:
+      // saving it anew would change nothing.
+      cSprite& s = *steps[i].sprite;
+      if (steps[i].replanted || steps[i].first)
+        s.StoreBackground(stage, s.X(), s.Y());
+      else
+        s.RestoreBackground(stage);
+    }
+    const std::vector<cSprite*> kindFlowers(flowers.begin() + firstFlower[k],
+                                            flowers.begin() + firstFlower[k + 1]);
+    const std::vector<bool> kindDrawn(drawn.begin() + firstFlower[k],
+                                      drawn.begin() + firstFlower[k + 1]);
+    DrawFlowers(kinds[k].sprites, kinds[k].count, kindFlowers, kindDrawn);
+  }
+  if (lifted) {
+    // The first time, the whole logo is new on the window.
+    if (!m_bLogoDrawn) written.Add(LogoBox());
+    m_bLogoDrawn = true;
+    logo.StoreBackground(stage, logo.X(), logo.Y());
+    logo.TransparentDraw(stage, logo.X(), logo.Y(), logo.Cell(), false);
+  }
+
+  if (m_bWindowBehind) {
+    // Exactly those: beyond them the window may differ from the garden.
+    written.list.clear();
+    CopiesOfEveryFlower(steps, written);
+  }
+  CopyToWindow(window, written, !m_bWindowBehind);
+}
+
+void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
+  // Where each flower was drawn before this frame: where it stands, or for
+  // one replanted now, where it stood.
+  const auto copy = [&copies](const Box& was, const Box& now) {
+    const std::int64_t distance =
+        std::abs(std::int64_t{was.x} - now.x) + std::abs(std::int64_t{was.y} - now.y);
+    if (distance > 24) {
+      copies.Add(was);
+      copies.Add(now);
+      return;
+    }
+    const std::int32_t left = std::min(was.x, now.x), top = std::min(was.y, now.y);
+    copies.Add(
+        {left, top, std::max(was.x, now.x) - left + now.w, std::max(was.y, now.y) - top + now.h});
+  };
+  for (const Kind& k : Kinds())
+    for (std::int32_t i = 1; i <= k.count; ++i) {
+      cSprite& s = At(k.sprites, i);
+      if (!s.Active()) continue;
+      Box was = Place(s);
+      for (const Step& step : steps)
+        if (step.sprite == &s && step.replanted) was = step.was;
+      copy(was, Place(s));
+    }
+  copies.Add(LogoBox());
+}
+
+void Scene::CopyToWindow(win::HDC window, const Boxes& changed, bool merge) {
+  // Within the window, and overlapping rectangles as one where that copies
+  // no more pixels than the two would (where the window matches the garden
+  // but for the changes).
+  std::vector<Box> merged;
+  for (Box b : changed.list) {
+    const std::int32_t left = std::max(b.x, 0), top = std::max(b.y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{b.x} + b.w, m_lScreenWidth);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{b.y} + b.h, m_lScreenHeight);
+    if (right <= left || bottom <= top) continue;
+    b = {left, top, static_cast<std::int32_t>(right - left),
+         static_cast<std::int32_t>(bottom - top)};
+    for (bool again = merge; again;) {
+      again = false;
+      for (auto it = merged.begin(); it != merged.end(); ++it) {
+        if (!it->Meets(b)) continue;
+        const std::int32_t l = std::min(it->x, b.x), t = std::min(it->y, b.y);
+        const std::int32_t r = std::max(it->x + it->w, b.x + b.w);
+        const std::int32_t d = std::max(it->y + it->h, b.y + b.h);
+        const std::int64_t both = std::int64_t{it->w} * it->h + std::int64_t{b.w} * b.h;
+        if (std::int64_t{r - l} * (d - t) > both) continue;
+        b = {l, t, r - l, d - t};
+        merged.erase(it);
+        again = true;
+        break;
+      }
+    }
+    merged.push_back(b);
+  }
+  const win::HDC stage = Obj(m_cStage).hDC();
+  for (const Box& b : merged)
+    win::BitBlt(window, b.x, b.y, b.w, b.h, stage, b.x, b.y, win::SRCCOPY);
+}
+
+bool Scene::MowingFrame(win::HDC window) {
+  cSprite& tractor = Obj(m_cTractor);
+  cSprite& blank = Obj(m_cBlank);
+  cSprite& logo = Obj(m_cLogo);
+  const win::HDC stage = Obj(m_cStage).hDC();
+  const win::HDC lawn = Obj(m_cLawn).hDC();
+
+  // The tractor's cell goes round 1 to 6, from pass to pass.
+  if (iTractorCell > kTractorCells) iTractorCell = 1;
+  tractor.Cell(iTractorCell);
+  const Box tractorWas = Place(tractor), blankWas = Place(blank);
+
+  // Where the tractor and the strip go; nothing is drawn yet (the erasing
+  // below puts back at the places last drawn).
+  tractor.IncrementPosition();
+  blank.IncrementPosition();
+  const auto startRow = [&] {
+    tractor.X(plat::Neg32(tractor.Width()));
+    tractor.Y(iTractorY);
+    blank.X(plat::Sub32(tractor.X(), blank.Width()));
+    blank.Y(plat::Add32(plat::Sub32(tractor.Height(), blank.Height()), iTractorY));
+  };
+  // Row end: the strip's left edge more than 10 pixels past the right edge;
+  // the next row lies one strip height higher.
+  if (plat::Sub32(blank.X(), 10) > m_lScreenWidth) {
+    iTractorY = plat::To16(plat::Sub32(iTractorY, blank.Height()));
+    startRow();
+  }
+  // Pass end: the strip wholly above the top edge.
+  const bool passEnded = plat::Add32(blank.Y(), blank.Height()) < 0;
+  if (passEnded) {
+    for (const Kind& k : Kinds()) k.tick = kTickAfterPass;
+    m_iMode = 0;
+    iTractorY = plat::To16(plat::Sub32(m_lScreenHeight, tractor.Height()));
+    startRow();
+  }
+
+  // The logo is lifted only where the garden under it changes.
+  const Box logoBox = LogoBox();
+  const bool lifted = passEnded || logoBox.Meets(tractorWas) || logoBox.Meets(blankWas) ||
+                      logoBox.Meets(Place(tractor));
+  // Erase; the strip's saved area is clean lawn: putting it back mows.
+  if (lifted) logo.RestoreBackground(stage);
+  tractor.RestoreBackground(stage);
+  blank.RestoreBackground(stage);
+  if (passEnded) {
+    Obj(m_cStageTile).TileDC(stage, m_lScreenWidth, m_lScreenHeight);
+    // The flowers are painted again on the next growing frame.
+    m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
+    m_bWindowBehind = m_bWindowBehind || m_bStripOpaque;
+  }
+
+  // Save: the strip from the clean lawn, the others from the garden.
+  tractor.StoreBackground(stage, tractor.X(), tractor.Y());
+  blank.StoreBackground(lawn, blank.X(), blank.Y());
+  if (lifted) logo.StoreBackground(stage, logo.X(), logo.Y());
+
+  tractor.TransparentDraw(stage, tractor.X(), tractor.Y(), tractor.Cell(), false);
+  blank.TransparentDraw(lawn, blank.X(), blank.Y(), blank.Cell(), false);
+  if (lifted) logo.TransparentDraw(stage, logo.X(), logo.Y(), logo.Cell(), false);
+
+  // To the window: the strip's area from the clean lawn, the logo over it.
+  tractor.StageToScreen(window, stage);
+  blank.StageToScreen(window, lawn);
+  if (lifted || logoBox.Meets(blankWas) || logoBox.Meets(Place(blank)))
+    logo.StageToScreen(window, stage);
+
+  iTractorCell = plat::To16(iTractorCell + 1);
+  return passEnded;
+}
+
+}  // namespace stage
