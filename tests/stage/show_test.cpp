@@ -1,8 +1,8 @@
 // Whole shows through the real frame loop on the virtual clock: the timer's
 // minute before each pass, what the window shows around a pass, failures
 // of the loop, and input. (The pixels of every frame are the differential
-// test's; counted runs with their snapshots the end-to-end show's.)
-#include <algorithm>
+// test's, the window against its stage the ending test's, pure green never
+// shown the end-to-end show's.)
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,8 +16,6 @@
 namespace {
 
 using stagetest::FirstDifference;
-using stagetest::kPureGreen;
-using stagetest::Read;
 using stagetest::StageTest;
 
 class ShowTest : public StageTest {
@@ -52,15 +50,6 @@ TEST_F(ShowTest, AShowThroughTwoPasses) {
       passEnds.push_back(frameStart);
       // Every picture the flowers left is gone; lawn and logo remain.
       EXPECT_EQ(FirstDifference(LawnAndLogo(), Shown(g)), "") << "frame " << frame;
-    }
-    if (frame % 500 == 0) {
-      // Nothing transparent ever shows; while flowers grow the window shows
-      // the garden exactly.
-      const plat::Image shown = Shown(g);
-      EXPECT_EQ(std::count(shown.px.begin(), shown.px.end(), kPureGreen), 0) << frame;
-      if (mode == 0) {
-        EXPECT_EQ(FirstDifference(Read(w.Scene().Stage().hDC(), 0, 0, 160, 120), shown), "");
-      }
     }
   }
   EXPECT_TRUE(messages_.empty());
