@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "platform/errors.h"
@@ -39,13 +41,9 @@ TEST(LeadingNumber, TakesTheLongestLeadingNumberOrZero) {
 }
 
 TEST(TextRules, ParseTrimAndTwips) {
-  EXPECT_EQ(plat::TextToInt16(" 5 ").value(), 5);
-  EXPECT_EQ(plat::TextToInt16("3.5").value(), 4);
-  EXPECT_EQ(plat::TextToInt16("2.5").value(), 2);
-  EXPECT_FALSE(plat::TextToInt16("").has_value());
-  EXPECT_FALSE(plat::TextToInt16("abc").has_value());
-  EXPECT_FALSE(plat::TextToInt16("5x").has_value());
-  EXPECT_FALSE(plat::TextToInt16("40000").has_value());
+  const std::pair<const char*, std::optional<std::int16_t>> texts[] = {
+      {" 5 ", 5}, {"3.5", 4}, {"2.5", 2}, {"", {}}, {"abc", {}}, {"5x", {}}, {"40000", {}}};
+  for (const auto& [text, want] : texts) EXPECT_EQ(plat::TextToInt16(text), want) << text;
   EXPECT_EQ(plat::Trim("  a b  "), "a b");
   EXPECT_EQ(plat::Trim("\ta\t"), "\ta\t");  // only the space character
   EXPECT_EQ(plat::UpperAscii("/c:1234"), "/C:1234");
