@@ -21,7 +21,8 @@ namespace {
 
 // Geometry of the test pictures.
 constexpr int kLawnW = 16, kLawnH = 16;
-constexpr int kLogoW = 40;
+constexpr int kLogoW = 40, kLogoH = 20;
+constexpr std::uint32_t kPureGreen = 0x00FF00;  // 0x00RRGGBB, as images hold it
 constexpr int kCellW = 12, kCellH = 12;
 constexpr int kTractorW = 24, kTractorH = 20;
 constexpr int kBlankW = 6, kBlankH = 20;
@@ -63,19 +64,6 @@ plat::Image SheetPicture(int kind) {
 }
 
 }  // namespace
-
-plat::Image TiledLawn(int w, int h) {
-  return Painted(w, h, [](int x, int y) { return LawnColour(x % kLawnW, y % kLawnH); });
-}
-
-void DrawLogoModel(plat::Image& img, int lx, int ly) {
-  for (int y = 0; y < kLogoH; ++y)
-    for (int x = 0; x < kLogoW; ++x) {
-      const int px = lx + x, py = ly + y;
-      if (px < 0 || py < 0 || px >= img.width || py >= img.height) continue;
-      if (LogoColour(x, y) != kPureGreen) img.at(px, py) = LogoColour(x, y);
-    }
-}
 
 void StageTest::SetUp() {
   forms::Init();

@@ -19,19 +19,12 @@
 
 namespace stagetest {
 
-constexpr int kLogoH = 20;
-constexpr std::uint32_t kPureGreen = 0x00FF00;  // 0x00RRGGBB, as images hold it
-
 // The flower kinds in drawing order (yellow, red, rose, white): their
 // pictures, cells and growth periods.
 constexpr int kKinds = 4;
 extern const char* const kKindFile[kKinds];
 extern const int kKindCells[kKinds];
 extern const int kKindPeriod[kKinds];
-
-// The plain lawn over w x h, and the logo drawn over it at (lx, ly).
-plat::Image TiledLawn(int w, int h);
-void DrawLogoModel(plat::Image& img, int lx, int ly);
 
 using testutil::FirstDifference;
 using testutil::Read;
