@@ -51,40 +51,33 @@ TEST_F(InviteTest, CountsUpToTheAlertThenStaysDue) {
   EXPECT_EQ(folder_.Key("flowers", "yellow"), "3");
 }
 
-struct DueCase {
-  const char* what;
-  std::string applic;
-  bool due;
-};
-
-void PrintTo(const DueCase& c, std::ostream* os) { *os << c.what; }
-
-class InviteDueTest : public InviteTest, public testing::WithParamInterface<DueCase> {};
-
-TEST_P(InviteDueTest, DueOrNotAndNothingWritten) {
-  const DueCase& c = GetParam();
-  Applic(c.applic);
-  const std::string file = folder_.IniText();
-  EXPECT_EQ(Module1::MailerInviteDue(), c.due);
-  EXPECT_EQ(folder_.IniText(), file);
+// Due or not, nothing is written.
+TEST_F(InviteTest, DueOrNotAndNothingWritten) {
+  const struct {
+    const char *what, *applic;
+    bool due;
+  } cases[] = {
+      {"past the alert", "appdisplay=1\nappcurrent=5\nappalert=2\n", true},
+      {"current missing", "appdisplay=1\nappalert=2\n", true},
+      {"current not a number", "appdisplay=1\nappcurrent=abc\nappalert=3\n", true},
+      {"alert missing", "appdisplay=1\nappcurrent=0\n", true},
+      {"current beyond 16 bits", "appdisplay=1\nappcurrent=40000\nappalert=3\n", true},
+      {"alert beyond 16 bits", "appdisplay=1\nappcurrent=0\nappalert=-32769\n", true},
+      {"both at the top of 16 bits", "appdisplay=1\nappcurrent=32767\nappalert=32767\n", true},
+      {"display yes", "appdisplay=yes\nappcurrent=0\nappalert=2\n", false},
+      {"display 0", "appdisplay=0\nappcurrent=0\nappalert=2\n", false},
+      {"display 01", "appdisplay=01\nappcurrent=abc\n", false},
+      {"display missing", "appcurrent=5\nappalert=2\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Module1::AppCurrent = Module1::AppAlert = Module1::AppDisplay = "";
+    Applic(c.applic);
+    const std::string file = folder_.IniText();
+    EXPECT_EQ(Module1::MailerInviteDue(), c.due);
+    EXPECT_EQ(folder_.IniText(), file);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Counters, InviteDueTest,
-    testing::Values(
-        DueCase{"past the alert", "appdisplay=1\nappcurrent=5\nappalert=2\n", true},
-        DueCase{"current missing", "appdisplay=1\nappalert=2\n", true},
-        DueCase{"current not a number", "appdisplay=1\nappcurrent=abc\nappalert=3\n", true},
-        DueCase{"alert missing", "appdisplay=1\nappcurrent=0\n", true},
-        DueCase{"current beyond 16 bits", "appdisplay=1\nappcurrent=40000\nappalert=3\n", true},
-        DueCase{"alert beyond 16 bits", "appdisplay=1\nappcurrent=0\nappalert=-32769\n", true},
-        DueCase{"both at the top of 16 bits", "appdisplay=1\nappcurrent=32767\nappalert=32767\n",
-                true},
-        DueCase{"display yes", "appdisplay=yes\nappcurrent=0\nappalert=2\n", false},
-        DueCase{"display 0", "appdisplay=0\nappcurrent=0\nappalert=2\n", false},
-        DueCase{"display 01", "appdisplay=01\nappcurrent=abc\n", false},
-        DueCase{"display missing", "appcurrent=5\nappalert=2\n", false}),
-    [](const testing::TestParamInfo<DueCase>& info) { return std::to_string(info.index); });
 
 TEST_F(InviteTest, CountingKeepsTheFractionOfWhatWasStored) {
   struct Step {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The ways out of a show that only a real process shows, on a display of our
 # own: a key press; a missing "lawn.bmp": the warning box, closed with Enter;
-# a failure that no trap catches; the end of the session. Each time the
+# a failure that no trap catches; under Wine, the end of the session. Each time the
 # process ends (status 0 where the show ends normally), the cursor is hidden
 # while the show runs and shown after; under Wine, in a virtual desktop with
 # a taskbar, the taskbar is hidden while the show runs and visible again
@@ -179,14 +179,10 @@ show untrapped dist "ending_fault_show$exe" TAMAREL_FAULT=mousedown:untrapped
 running && xdotool mousemove 500 300 click 1
 ended nonzero
 
-# 4. The session ends (Linux: the signal a session manager sends).
-show session dist "${prog##*/}"
-if running; then
-  if on_wine; then
-    "$WINE" wineboot --end-session >/dev/null 2>&1
-  else
-    kill -TERM "$(program_pid)"
-  fi
+# 4. Under Wine, the session ends (Linux's signals are the session script's).
+if on_wine; then
+  show session dist "${prog##*/}"
+  running && "$WINE" wineboot --end-session >/dev/null 2>&1
+  ended 0
 fi
-ended 0
 e2e_end

@@ -9,16 +9,9 @@
 
 namespace {
 
+using namespace formstest;  // the fixture and the key codes
 using forms::test::FocusedControl;
 using forms::test::PressKey;
-using formstest::FormsTest;
-using formstest::kShift;
-using formstest::kVkDown;
-using formstest::kVkEscape;
-using formstest::kVkNext;
-using formstest::kVkPrior;
-using formstest::kVkTab;
-using formstest::kVkUp;
 
 class Panel : public forms::Form {
  public:

@@ -8,10 +8,8 @@
 
 namespace {
 
+using namespace formstest;  // the fixture and the key codes
 using forms::test::FocusedControl;
-using formstest::FormsTest;
-using formstest::kVkReturn;
-using formstest::kVkTab;
 
 // Laid out like the settings dialog: a label, count boxes with their bars,
 // a separator, a picture and two buttons.

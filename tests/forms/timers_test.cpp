@@ -48,43 +48,34 @@ TEST_F(FormsTest, RealTimerWakesAWaitAndFiresThroughIt) {
 
 TEST_F(FormsTest, ManualClockTimersFireOnlyWhenDue) {
   plat::SetClockMode(plat::ClockMode::Manual);
-  plat::SetManualClock(1000, 0);
   Ticker t;
+  // The ticks so far once the clock stands at `ms` and events are served.
+  const auto ticksAt = [&t](std::int64_t ms) {
+    plat::SetManualClock(ms, 0);
+    forms::DoEvents();
+    return t.ticks;
+  };
+  plat::SetManualClock(1000, 0);
   t.Load();
   t.timer.SetInterval(100);
   t.timer.SetEnabled(true);  // due at 1100
   t.other.SetInterval(250);
   t.other.SetEnabled(true);  // due at 1250
-  forms::DoEvents();
-  EXPECT_EQ(t.ticks, 0);
-  plat::SetManualClock(1099, 0);
-  forms::DoEvents();
-  EXPECT_EQ(t.ticks, 0);
-  plat::SetManualClock(1100, 0);
-  forms::DoEvents();
-  forms::DoEvents();  // once per due time, not once per call
-  EXPECT_EQ(t.ticks, 1);
+  EXPECT_EQ(ticksAt(1000), 0);
+  EXPECT_EQ(ticksAt(1099), 0);
+  EXPECT_EQ(ticksAt(1100), 1);
+  EXPECT_EQ(ticksAt(1100), 1);  // once per due time, not once per call
   EXPECT_EQ(t.otherTicks, 0);
   // The next tick counts from the one that fired.
-  plat::SetManualClock(1199, 0);
-  forms::DoEvents();
-  EXPECT_EQ(t.ticks, 1);
-  plat::SetManualClock(1260, 0);
-  forms::DoEvents();
-  EXPECT_EQ(t.ticks, 2);
+  EXPECT_EQ(ticksAt(1199), 1);
+  EXPECT_EQ(ticksAt(1260), 2);
   EXPECT_EQ(t.otherTicks, 1);
   // Disabled timers never fire; enabling again counts from now.
   t.timer.SetEnabled(false);
-  plat::SetManualClock(5000, 0);
-  forms::DoEvents();
-  EXPECT_EQ(t.ticks, 2);
+  EXPECT_EQ(ticksAt(5000), 2);
   t.timer.SetEnabled(true);
-  plat::SetManualClock(5099, 0);
-  forms::DoEvents();
-  EXPECT_EQ(t.ticks, 2);
-  plat::SetManualClock(5100, 0);
-  forms::DoEvents();
-  EXPECT_EQ(t.ticks, 3);
+  EXPECT_EQ(ticksAt(5099), 2);
+  EXPECT_EQ(ticksAt(5100), 3);
   t.Unload();
 }
 

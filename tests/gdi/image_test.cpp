@@ -1,6 +1,5 @@
 // Pictures written by the programs (.bmp; the .png snapshots are read back
-// by the end-to-end show test) and pixels moved between
-// memory and bitmaps and DCs.
+// by the end-to-end show test) and pixels moved between memory and DCs.
 #include "platform/image.h"
 
 #include <gtest/gtest.h>

@@ -24,7 +24,8 @@
 
 namespace {
 
-using Values = std::map<std::pair<std::string, std::string>, std::string>;
+// Expected values by key: every key queried lives in one section.
+using Values = std::map<std::string, std::string>;
 
 const std::vector<std::pair<std::string, std::string>> kQueries = {
     {"flowers", "yellow"},    {"flowers", "red"},     {"flowers", "rose"},
@@ -33,9 +34,9 @@ const std::vector<std::pair<std::string, std::string>> kQueries = {
 
 struct Case {
   std::string name;
-  std::string content;  // "" with exists = false: no file at all
-  bool exists;
+  std::string content;
   Values initial;
+  bool exists = true;  // false: no file at all
 };
 
 std::string Junk() {
@@ -52,72 +53,46 @@ std::string Junk() {
 }
 
 std::vector<Case> Corpus() {
-  const std::string longValue(300, 'x');
+  const Values counts = {{"yellow", "5"}, {"red", "4"}, {"rose", "3"}, {"white", "2"}};
+  Values all = counts;
+  all.insert({{"appdisplay", "1"}, {"appcurrent", "0"}, {"appalert", "10"}});
   return {
       {"normal",
        "[flowers]\r\nyellow=5\r\nred=4\r\nrose=3\r\nwhite=2\r\n[applic]\r\nappdisplay=1\r\n"
        "appcurrent=0\r\nappalert=10\r\n",
-       true,
-       {{{"flowers", "yellow"}, "5"},
-        {{"flowers", "red"}, "4"},
-        {{"flowers", "rose"}, "3"},
-        {{"flowers", "white"}, "2"},
-        {{"applic", "appdisplay"}, "1"},
-        {{"applic", "appcurrent"}, "0"},
-        {{"applic", "appalert"}, "10"}}},
+       all},
       {"spaces around the equals sign",
-       "[flowers]\nyellow = 5 \n  red=  4\nrose   =3\n white =  2   \n",
-       true,
-       {{{"flowers", "yellow"}, "5"},
-        {{"flowers", "red"}, "4"},
-        {{"flowers", "rose"}, "3"},
-        {{"flowers", "white"}, "2"}}},
+       "[flowers]\nyellow = 5 \n  red=  4\nrose   =3\n white =  2   \n", counts},
       {"names in other cases",
        "[FLOWERS]\nYellow=6\nRED=7\n[Applic]\nAppDisplay=1\n",
-       true,
-       {{{"flowers", "yellow"}, "6"}, {{"flowers", "red"}, "7"}, {{"applic", "appdisplay"}, "1"}}},
+       {{"yellow", "6"}, {"red", "7"}, {"appdisplay", "1"}}},
       {"duplicate sections and keys",
        "[flowers]\nyellow=1\nyellow=2\n[applic]\nappdisplay=1\n[flowers]\nred=3\nyellow=4\n",
-       true,
-       {{{"flowers", "yellow"}, "1"}, {{"applic", "appdisplay"}, "1"}}},
-      {"no final line end",
-       "[flowers]\nyellow=5\nred=4",
-       true,
-       {{{"flowers", "yellow"}, "5"}, {{"flowers", "red"}, "4"}}},
+       {{"yellow", "1"}, {"appdisplay", "1"}}},
+      {"no final line end", "[flowers]\nyellow=5\nred=4", {{"yellow", "5"}, {"red", "4"}}},
       {"CRLF and LF mixed",
        "[flowers]\r\nyellow=5\nred=4\r\n[applic]\nappalert=3\r\n",
-       true,
-       {{{"flowers", "yellow"}, "5"}, {{"flowers", "red"}, "4"}, {{"applic", "appalert"}, "3"}}},
-      {"empty values",
-       "[flowers]\nyellow=\nred= \nrose\nwhite=2\n[applic]\n",
-       true,
-       {{{"flowers", "white"}, "2"}}},
+       {{"yellow", "5"}, {"red", "4"}, {"appalert", "3"}}},
+      {"empty values", "[flowers]\nyellow=\nred= \nrose\nwhite=2\n[applic]\n", {{"white", "2"}}},
       {"a value of 300 characters and quotes",
-       "[flowers]\nyellow=" + longValue + "\nred=\"4\"\nrose='a b'\n",
-       true,
-       {{{"flowers", "yellow"}, std::string(254, 'x')},
-        {{"flowers", "red"}, "4"},
-        {{"flowers", "rose"}, "a b"}}},
-      {"keys before any section",
-       "yellow=9\nred=8\n[flowers]\nred=1\n",
-       true,
-       {{{"flowers", "red"}, "1"}}},
+       "[flowers]\nyellow=" + std::string(300, 'x') + "\nred=\"4\"\nrose='a b'\n",
+       {{"yellow", std::string(254, 'x')}, {"red", "4"}, {"rose", "a b"}}},
+      {"keys before any section", "yellow=9\nred=8\n[flowers]\nred=1\n", {{"red", "1"}}},
       {"binary junk",
        "[flowers]\nyellow=5\n" + Junk() + "\nred=4\n[applic]\nappdisplay=1\n",
-       true,
-       {{{"flowers", "yellow"}, "5"}, {{"flowers", "red"}, "4"}, {{"applic", "appdisplay"}, "1"}}},
-      {"an empty file", "", true, {}},
-      {"no file", "", false, {}},
+       {{"yellow", "5"}, {"red", "4"}, {"appdisplay", "1"}}},
+      {"an empty file", "", {}},
+      {"no file", "", {}, false},
   };
 }
 
 void ExpectValues(const std::string& file, const Values& expected, const std::string& when) {
-  for (const auto& q : kQueries) {
+  for (const auto& [section, key] : kQueries) {
     std::string value = "(untouched)";
-    Module1::ReadIniValue(q.first, q.second, value, file);
-    const auto it = expected.find(q);
+    Module1::ReadIniValue(section, key, value, file);
+    const auto it = expected.find(key);
     EXPECT_EQ(value, it == expected.end() ? "" : it->second)
-        << when << ": [" << q.first << "] " << q.second;
+        << when << ": [" << section << "] " << key;
   }
 }
 
@@ -134,10 +109,7 @@ TEST(SettingsFile, CorpusReadsAndWritesAlike) {
     ExpectValues(file, expected, "as found");
 
     const struct {
-      const char* section;
-      const char* key;
-      const char* value;
-      const char* readBack;
+      const char *section, *key, *value, *readBack;
     } writes[] = {
         {"flowers", "yellow", "7", "7"},              // an existing key (or a new one)
         {"flowers", "newkey", "  spaced", "spaced"},  // leading blanks are not kept
@@ -147,10 +119,9 @@ TEST(SettingsFile, CorpusReadsAndWritesAlike) {
     };
     for (const auto& w : writes) {
       EXPECT_NE(win::WritePrivateProfileStringA(w.section, w.key, w.value, file.c_str()), 0);
-      std::string sec = w.section, key = w.key;
-      for (auto& ch : sec) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      std::string key = w.key;
       for (auto& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-      expected[{sec, key}] = w.readBack;
+      expected[key] = w.readBack;
       ExpectValues(file, expected, std::string("after writing ") + w.key);
     }
   }

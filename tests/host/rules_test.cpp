@@ -5,22 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "platform/errors.h"
 
 namespace {
 
 TEST(Rounding, HalvesGoToTheEvenNeighbourAndConversionsAreChecked) {
-  EXPECT_EQ(plat::RoundHalfEven(0.5), 0);
-  EXPECT_EQ(plat::RoundHalfEven(1.5), 2);
-  EXPECT_EQ(plat::RoundHalfEven(2.5), 2);
-  EXPECT_EQ(plat::RoundHalfEven(3.5), 4);
-  EXPECT_EQ(plat::RoundHalfEven(-0.5), 0);
-  EXPECT_EQ(plat::RoundHalfEven(-2.5), -2);
-  EXPECT_EQ(plat::RoundHalfEven(-3.5), -4);
-  EXPECT_EQ(plat::RoundHalfEven(2.4999), 2);
-  EXPECT_EQ(plat::RoundHalfEven(2.5001), 3);
-  EXPECT_EQ(plat::RoundHalfEven(86399.5), 86400);
+  const std::pair<double, double> rounded[] = {
+      {0.5, 0},   {1.5, 2},   {2.5, 2},    {3.5, 4},    {-0.5, 0},
+      {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {86399.5, 86400}};
+  for (const auto& [v, want] : rounded) EXPECT_EQ(plat::RoundHalfEven(v), want) << v;
   // Checked conversions fail outside their range.
   EXPECT_EQ(plat::ToInt16(32767.4).value(), 32767);
   EXPECT_FALSE(plat::ToInt16(32767.5).has_value());  // 32768
@@ -34,33 +31,19 @@ TEST(Rounding, HalvesGoToTheEvenNeighbourAndConversionsAreChecked) {
 }
 
 TEST(LeadingNumber, TakesTheLongestLeadingNumberOrZero) {
-  EXPECT_EQ(plat::LeadingNumber("1234"), 1234);
-  EXPECT_EQ(plat::LeadingNumber("   1234"), 1234);
-  EXPECT_EQ(plat::LeadingNumber("12 34"), 1234);  // blanks inside are ignored
-  EXPECT_EQ(plat::LeadingNumber("1234abc"), 1234);
-  EXPECT_EQ(plat::LeadingNumber("-17"), -17);
-  EXPECT_EQ(plat::LeadingNumber("2.5x"), 2.5);
-  EXPECT_EQ(plat::LeadingNumber("1e3"), 1000);
-  EXPECT_EQ(plat::LeadingNumber("1e"), 1);
-  EXPECT_EQ(plat::LeadingNumber("007"), 7);
-  // No number gives zero.
-  EXPECT_EQ(plat::LeadingNumber(""), 0);
-  EXPECT_EQ(plat::LeadingNumber("   "), 0);
-  EXPECT_EQ(plat::LeadingNumber("abc"), 0);
-  EXPECT_EQ(plat::LeadingNumber(":1234"), 0);
-  EXPECT_EQ(plat::LeadingNumber("a 1234"), 0);
-  EXPECT_EQ(plat::LeadingNumber("-"), 0);
-  EXPECT_EQ(plat::LeadingNumber("."), 0);
+  // Blanks inside are ignored; no number gives zero.
+  const std::pair<const char*, double> cases[] = {
+      {"1234", 1234}, {"   1234", 1234}, {"12 34", 1234}, {"1234abc", 1234},
+      {"-17", -17},   {"2.5x", 2.5},     {"1e3", 1000},   {"1e", 1},
+      {"007", 7},     {"", 0},           {"   ", 0},      {"abc", 0},
+      {":1234", 0},   {"a 1234", 0},     {"-", 0},        {".", 0}};
+  for (const auto& [text, want] : cases) EXPECT_EQ(plat::LeadingNumber(text), want) << text;
 }
 
 TEST(TextRules, ParseTrimAndTwips) {
-  EXPECT_EQ(plat::TextToInt16(" 5 ").value(), 5);
-  EXPECT_EQ(plat::TextToInt16("3.5").value(), 4);
-  EXPECT_EQ(plat::TextToInt16("2.5").value(), 2);
-  EXPECT_FALSE(plat::TextToInt16("").has_value());
-  EXPECT_FALSE(plat::TextToInt16("abc").has_value());
-  EXPECT_FALSE(plat::TextToInt16("5x").has_value());
-  EXPECT_FALSE(plat::TextToInt16("40000").has_value());
+  const std::pair<const char*, std::optional<std::int16_t>> texts[] = {
+      {" 5 ", 5}, {"3.5", 4}, {"2.5", 2}, {"", {}}, {"abc", {}}, {"5x", {}}, {"40000", {}}};
+  for (const auto& [text, want] : texts) EXPECT_EQ(plat::TextToInt16(text), want) << text;
   EXPECT_EQ(plat::Trim("  a b  "), "a b");
   EXPECT_EQ(plat::Trim("\ta\t"), "\ta\t");  // only the space character
   EXPECT_EQ(plat::UpperAscii("/c:1234"), "/C:1234");

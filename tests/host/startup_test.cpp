@@ -2,6 +2,9 @@
 // it, the platform test and the paths beside the program.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 #include "platform/process.h"
 #include "platform/testing.h"
 #include "saver/host/module1.h"
@@ -29,15 +32,12 @@ TEST(Modes, SettingsPasswordAndPreview) {
 }
 
 TEST(Modes, PasswordHandleFromTheRawText) {
-  EXPECT_EQ(Module1::PasswordHandleOf("/a 1234"), 1234);
-  EXPECT_EQ(Module1::PasswordHandleOf("/A 1234"), 1234);
-  EXPECT_EQ(Module1::PasswordHandleOf("/a:1234"), 0);
-  EXPECT_EQ(Module1::PasswordHandleOf("/a"), 0);
-  // One blank before: the rest starts with the letter a.
-  EXPECT_EQ(Module1::PasswordHandleOf(" /a 1234"), 0);
-  EXPECT_EQ(Module1::PasswordHandleOf("/a 13.5"), 14);        // rounded
-  EXPECT_EQ(Module1::PasswordHandleOf("/a 99999999999"), 0);  // does not fit
-  EXPECT_EQ(Module1::PasswordHandleOf("/a -5"), -5);
+  // With one blank before, the rest starts with the letter a: no handle;
+  // 13.5 is rounded; a handle that does not fit is none.
+  const std::pair<const char*, std::int32_t> handles[] = {
+      {"/a 1234", 1234}, {"/A 1234", 1234}, {"/a:1234", 0},        {"/a", 0},
+      {" /a 1234", 0},   {"/a 13.5", 14},   {"/a 99999999999", 0}, {"/a -5", -5}};
+  for (const auto& [text, want] : handles) EXPECT_EQ(Module1::PasswordHandleOf(text), want) << text;
 }
 
 TEST(Modes, PreviewHandleFromTheRawText) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/forms.h"
@@ -39,15 +40,13 @@ class PlainGarden {
       tile->Filename(data + "lawn.bmp");
     }
     logo_ = Sprite(Sheet(data + "logo.bmp", 1));
-    const char* files[] = {"yellowFlower.bmp", "redFlower.bmp", "roses.bmp", "whiteFlower.bmp"};
-    const int cells[] = {11, 11, 10, 11}, periods[] = {5, 4, 6, 3};
     for (int k = 0; k < 4; ++k) {
       Kind& kind = kinds_[k];
       kind.count = counts[k];
-      kind.cells = cells[k];
-      kind.period = static_cast<std::int16_t>(periods[k]);
+      kind.cells = stagetest::kKindCells[k];
+      kind.period = static_cast<std::int16_t>(stagetest::kKindPeriod[k]);
       if (kind.count <= 0) continue;
-      auto sheet = Sheet(data + files[k], cells[k]);
+      auto sheet = Sheet(data + stagetest::kKindFile[k], kind.cells);
       kind.flowers.resize(static_cast<std::size_t>(kind.count) + 1);
       for (int i = 1; i <= kind.count; ++i) {
         kind.flowers[i] = Sprite(sheet);
@@ -97,9 +96,7 @@ class PlainGarden {
     const win::HDC stage = stage_.hDC(), lawn = lawn_.hDC(), window = window_.hDC();
     if (tractorCell_ > 6) tractorCell_ = 1;
     tractor_->Cell(tractorCell_);
-    logo_->RestoreBackground(stage);
-    tractor_->RestoreBackground(stage);
-    blank_->RestoreBackground(stage);
+    for (cSprite* s : {logo_.get(), tractor_.get(), blank_.get()}) s->RestoreBackground(stage);
     tractor_->IncrementPosition();
     blank_->IncrementPosition();
     if (blank_->X() - 10 > w_) {
@@ -114,15 +111,12 @@ class PlainGarden {
       tractorY_ = static_cast<std::int16_t>(h_ - tractor_->Height());
       StartRow();
     }
-    tractor_->StoreBackground(stage, tractor_->X(), tractor_->Y());
-    blank_->StoreBackground(lawn, blank_->X(), blank_->Y());
-    logo_->StoreBackground(stage, logo_->X(), logo_->Y());
-    tractor_->TransparentDraw(stage, tractor_->X(), tractor_->Y(), tractor_->Cell(), false);
-    blank_->TransparentDraw(lawn, blank_->X(), blank_->Y(), blank_->Cell(), false);
-    logo_->TransparentDraw(stage, logo_->X(), logo_->Y(), logo_->Cell(), false);
-    tractor_->StageToScreen(window, stage);
-    blank_->StageToScreen(window, lawn);
-    logo_->StageToScreen(window, stage);
+    // The strip is drawn on the clean lawn, the others on the garden.
+    const std::pair<cSprite*, win::HDC> layers[] = {
+        {tractor_.get(), stage}, {blank_.get(), lawn}, {logo_.get(), stage}};
+    for (auto [s, dc] : layers) s->StoreBackground(dc, s->X(), s->Y());
+    for (auto [s, dc] : layers) s->TransparentDraw(dc, s->X(), s->Y(), s->Cell(), false);
+    for (auto [s, dc] : layers) s->StageToScreen(window, dc);
     ++tractorCell_;
     return ended;
   }
@@ -200,9 +194,7 @@ class PlainGarden {
   std::int16_t mode_ = 0, tractorCell_ = 1, tractorY_ = 0;
 };
 
-struct Monitor {
-  int w, h;
-};
+using Monitor = std::pair<int, int>;  // width, height
 
 class DifferentialTest : public StageTest {
  protected:
@@ -220,40 +212,30 @@ class DifferentialTest : public StageTest {
       std::unique_ptr<stage::Scene> scene;
       std::unique_ptr<PlainGarden> plain;
       cBitmap window;
+      int nextPass = 300;
     };
     std::vector<Side> sides(monitors.size());
     for (std::size_t m = 0; m < monitors.size(); ++m) {
-      stage::Scene::SetUp setUp;
-      setUp.width = monitors[m].w;
-      setUp.height = monitors[m].h;
-      setUp.pictures = data;
-      std::copy(counts.begin(), counts.end(), setUp.counts);
-      setUp.render = &render_;
-      setUp.random = &sceneRandom;
-      sides[m].scene = std::make_unique<stage::Scene>(setUp);
-      sides[m].window.CreateAtSize(monitors[m].w, monitors[m].h);
+      const auto [w, h] = monitors[m];
+      sides[m].scene = std::make_unique<stage::Scene>(stage::Scene::SetUp{
+          w, h, data, {counts[0], counts[1], counts[2], counts[3]}, &render_, &sceneRandom});
+      sides[m].plain = std::make_unique<PlainGarden>(w, h, data, counts, &render_, plainRandom);
+      sides[m].window.CreateAtSize(w, h);
     }
-    for (std::size_t m = 0; m < monitors.size(); ++m)
-      sides[m].plain = std::make_unique<PlainGarden>(monitors[m].w, monitors[m].h, data, counts,
-                                                     &render_, plainRandom);
     for (Side& s : sides) s.scene->Prepare(s.window.hDC());
     for (Side& s : sides) s.plain->Prepare();
-    std::vector<int> nextPass(monitors.size(), 300);
     for (int frame = 1; frame <= frames; ++frame) {
-      for (std::size_t m = 0; m < sides.size(); ++m) {
-        Side& s = sides[m];
-        if (frame == nextPass[m]) {
+      for (Side& s : sides) {
+        if (frame == s.nextPass) {
           s.scene->StartMowing();
           s.plain->StartMowing();
         }
-        const bool ended = s.scene->DrawFrame(s.window.hDC());
-        if (ended) nextPass[m] = frame + 400;
+        if (s.scene->DrawFrame(s.window.hDC())) s.nextPass = frame + 400;
       }
       for (std::size_t m = 0; m < sides.size(); ++m) {
         Side& s = sides[m];
-        const bool ended = s.plain->DrawFrame();
-        EXPECT_EQ(ended, nextPass[m] == frame + 400) << "frame " << frame;
-        const int w = monitors[m].w, h = monitors[m].h;
+        EXPECT_EQ(s.plain->DrawFrame(), s.nextPass == frame + 400) << "frame " << frame;
+        const auto [w, h] = monitors[m];
         const std::string stage = FirstDifference(Read(s.plain->Stage(), 0, 0, w, h),
                                                   Read(s.scene->Stage().hDC(), 0, 0, w, h));
         const std::string window =
@@ -272,22 +254,19 @@ class DifferentialTest : public StageTest {
 };
 
 TEST_F(DifferentialTest, EveryCountFromNoneToTen) {
-  // A small lawn: flowers lie on each other and in the logo's corner.
+  // A small lawn: flowers lie on each other and in the logo's corner. With
+  // odd counts of yellow, the strip leaves marks on the clean lawn.
   for (std::int16_t n = 0; n <= 10; ++n) {
     const std::array<std::int16_t, 4> counts = {n, static_cast<std::int16_t>((n + 3) % 11),
                                                 static_cast<std::int16_t>((n + 6) % 11),
                                                 static_cast<std::int16_t>((n + 9) % 11)};
     SCOPED_TRACE(n);
-    if (!SideBySide({{96, 72}}, counts, 1500)) return;
+    if (!SideBySide({{96, 72}}, counts, 1500, n % 2 == 1)) return;
   }
 }
 
 TEST_F(DifferentialTest, TwoMonitorsOfDifferentSizes) {
   EXPECT_TRUE(SideBySide({{110, 80}, {64, 100}}, {10, 10, 10, 10}, 2500));
-}
-
-TEST_F(DifferentialTest, AStripThatMarksTheCleanLawn) {
-  EXPECT_TRUE(SideBySide({{96, 72}}, {4, 4, 4, 4}, 1500, true));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Whole shows through the real frame loop on the virtual clock: the timer's
-// minute before each pass, what the window shows around a pass, failures
-// of the loop, and input. (The pixels of every frame are the differential
-// test's; counted runs with their snapshots the end-to-end show's.)
-#include <algorithm>
+// minute before each pass, failures of the loop, and input. (The pixels of
+// every frame are the differential test's, the window against its stage the
+// ending test's, the garden at a pass's end and no pure green shown the
+// end-to-end show's.)
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,19 +15,7 @@
 
 namespace {
 
-using stagetest::FirstDifference;
-using stagetest::kPureGreen;
-using stagetest::Read;
-using stagetest::StageTest;
-
-class ShowTest : public StageTest {
- protected:
-  plat::Image LawnAndLogo() const {
-    plat::Image img = stagetest::TiledLawn(screenW_, screenH_);
-    stagetest::DrawLogoModel(img, 0, screenH_ - 5 - stagetest::kLogoH);
-    return img;
-  }
-};
+using ShowTest = stagetest::StageTest;
 
 TEST_F(ShowTest, AShowThroughTwoPasses) {
   ScreenSize(160, 120);
@@ -48,20 +36,7 @@ TEST_F(ShowTest, AShowThroughTwoPasses) {
     mode = w.Scene().Mode();
     if (started) passStarts.push_back(plat::ClockMillis());
     EXPECT_EQ(w.TimerChMode.Enabled(), mode == 0) << "frame " << frame;
-    if (ended) {
-      passEnds.push_back(frameStart);
-      // Every picture the flowers left is gone; lawn and logo remain.
-      EXPECT_EQ(FirstDifference(LawnAndLogo(), Shown(g)), "") << "frame " << frame;
-    }
-    if (frame % 500 == 0) {
-      // Nothing transparent ever shows; while flowers grow the window shows
-      // the garden exactly.
-      const plat::Image shown = Shown(g);
-      EXPECT_EQ(std::count(shown.px.begin(), shown.px.end(), kPureGreen), 0) << frame;
-      if (mode == 0) {
-        EXPECT_EQ(FirstDifference(Read(w.Scene().Stage().hDC(), 0, 0, 160, 120), shown), "");
-      }
-    }
+    if (ended) passEnds.push_back(frameStart);
   }
   EXPECT_TRUE(messages_.empty());
   // A minute after the first pass ended (within one frame of the clock's

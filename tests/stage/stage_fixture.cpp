@@ -12,13 +12,20 @@
 
 namespace stagetest {
 
-const char* const kKindKey[kKinds] = {"yellow", "red", "rose", "white"};
 const char* const kKindFile[kKinds] = {"yellowFlower.bmp", "redFlower.bmp", "roses.bmp",
                                        "whiteFlower.bmp"};
 const int kKindCells[kKinds] = {11, 11, 10, 11};
 const int kKindPeriod[kKinds] = {5, 4, 6, 3};
 
 namespace {
+
+// Geometry of the test pictures.
+constexpr int kLawnW = 16, kLawnH = 16;
+constexpr int kLogoW = 40, kLogoH = 20;
+constexpr std::uint32_t kPureGreen = 0x00FF00;  // 0x00RRGGBB, as images hold it
+constexpr int kCellW = 12, kCellH = 12;
+constexpr int kTractorW = 24, kTractorH = 20;
+constexpr int kBlankW = 6, kBlankH = 20;
 
 // A w x h picture of colour(x, y).
 template <typename F>
@@ -33,8 +40,6 @@ bool WritePicture(const std::string& path, const plat::Image& img) {
   return plat::WriteFileBytes(path, plat::EncodeBmp24(img));
 }
 
-}  // namespace
-
 std::uint32_t LawnColour(int x, int y) {
   const std::uint32_t r = 0x20 + static_cast<std::uint32_t>(x) * 4;
   const std::uint32_t g = 0x70 + static_cast<std::uint32_t>((x + 2 * y) % 7) * 12;
@@ -47,51 +52,18 @@ std::uint32_t LogoColour(int x, int y) {
   return 0xC08000 | static_cast<std::uint32_t>(x * 4 + y);
 }
 
-std::uint32_t CellColour(int kind, int cell) {
-  return (static_cast<std::uint32_t>(0x40 + kind * 0x30) << 16) |
-         (static_cast<std::uint32_t>(cell * 0x10) << 8) | 0xC0;
-}
-
-bool CellOpaque(int x, int y) { return x >= 2 && x < 10 && y >= 2 && y < 10; }
-
-std::uint32_t TractorColour(int cell) {
-  return 0x800010 | (static_cast<std::uint32_t>(0x20 + cell * 8) << 8);
-}
-
-plat::Image LawnPicture() { return Painted(kLawnW, kLawnH, LawnColour); }
-
-plat::Image LogoPicture() { return Painted(kLogoW, kLogoH, LogoColour); }
-
+// A flower cell: opaque in its centre 8 x 8, transparent round.
 plat::Image SheetPicture(int kind) {
   return Painted(kCellW * kKindCells[kind], kCellH, [kind](int x, int y) {
-    return CellOpaque(x % kCellW, y) ? CellColour(kind, x / kCellW + 1) : kPureGreen;
+    const int cx = x % kCellW, cell = x / kCellW + 1;
+    return cx >= 2 && cx < 10 && y >= 2 && y < 10
+               ? (static_cast<std::uint32_t>(0x40 + kind * 0x30) << 16) |
+                     (static_cast<std::uint32_t>(cell * 0x10) << 8) | 0xC0
+               : kPureGreen;
   });
 }
 
-plat::Image TractorPicture() {
-  return Painted(kTractorW * 6, kTractorH, [](int x, int y) {
-    return y >= 2 ? TractorColour(x / kTractorW + 1) : kPureGreen;
-  });
-}
-
-// The strip is wholly transparent: it only carries clean lawn.
-plat::Image BlankPicture(bool marked) {
-  return Painted(kBlankW, kBlankH,
-                 [marked](int x, int) { return marked && x == 2 ? 0x303030u : kPureGreen; });
-}
-
-plat::Image TiledLawn(int w, int h) {
-  return Painted(w, h, [](int x, int y) { return LawnColour(x % kLawnW, y % kLawnH); });
-}
-
-void DrawLogoModel(plat::Image& img, int lx, int ly) {
-  for (int y = 0; y < kLogoH; ++y)
-    for (int x = 0; x < kLogoW; ++x) {
-      const int px = lx + x, py = ly + y;
-      if (px < 0 || py < 0 || px >= img.width || py >= img.height) continue;
-      if (LogoColour(x, y) != kPureGreen) img.at(px, py) = LogoColour(x, y);
-    }
-}
+}  // namespace
 
 void StageTest::SetUp() {
   forms::Init();
@@ -139,10 +111,18 @@ void StageTest::MakeProgramFolder(const std::map<std::string, std::string>& coun
   std::filesystem::create_directories(std::filesystem::path(data) / "2x", ec);
   ASSERT_FALSE(ec) << data;
   std::vector<std::pair<std::string, plat::Image>> pictures = {
-      {"lawn.bmp", LawnPicture()},
-      {"logo.bmp", LogoPicture()},
-      {"tractor.bmp", TractorPicture()},
-      {"blank.bmp", BlankPicture(markedStrip)},
+      {"lawn.bmp", Painted(kLawnW, kLawnH, LawnColour)},
+      {"logo.bmp", Painted(kLogoW, kLogoH, LogoColour)},
+      {"tractor.bmp", Painted(kTractorW * 6, kTractorH,
+                              [](int x, int y) {
+                                return y >= 2 ? 0x800010 | ((0x20u + x / kTractorW * 8 + 8) << 8)
+                                              : kPureGreen;
+                              })},
+      // The strip is wholly transparent: it only carries clean lawn (unless marked).
+      {"blank.bmp", Painted(kBlankW, kBlankH,
+                            [markedStrip](int x, int) {
+                              return markedStrip && x == 2 ? 0x303030u : kPureGreen;
+                            })},
   };
   for (int k = 0; k < kKinds; ++k) pictures.emplace_back(kKindFile[k], SheetPicture(k));
   for (const std::string sub : {"", "2x/"})

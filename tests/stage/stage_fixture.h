@@ -19,39 +19,12 @@
 
 namespace stagetest {
 
-// Geometry of the test pictures.
-constexpr int kLawnW = 16, kLawnH = 16;
-constexpr int kLogoW = 40, kLogoH = 20;
-constexpr int kCellW = 12, kCellH = 12;
-constexpr int kTractorW = 24, kTractorH = 20;
-constexpr int kBlankW = 6, kBlankH = 20;
-constexpr std::uint32_t kPureGreen = 0x00FF00;  // 0x00RRGGBB, as images hold it
-
-// Kinds in drawing order: 0 yellow, 1 red, 2 rose, 3 white.
+// The flower kinds in drawing order (yellow, red, rose, white): their
+// pictures, cells and growth periods.
 constexpr int kKinds = 4;
-extern const char* const kKindKey[kKinds];
 extern const char* const kKindFile[kKinds];
 extern const int kKindCells[kKinds];
 extern const int kKindPeriod[kKinds];
-
-// The colours of the test pictures (0x00RRGGBB).
-std::uint32_t LawnColour(int x, int y);
-std::uint32_t LogoColour(int x, int y);  // kPureGreen where transparent
-std::uint32_t CellColour(int kind, int cell);
-// A cell's pixel: opaque (CellColour) in its centre 8 x 8, transparent round.
-bool CellOpaque(int x, int y);
-std::uint32_t TractorColour(int cell);
-
-plat::Image LawnPicture();
-plat::Image LogoPicture();
-plat::Image SheetPicture(int kind);
-plat::Image TractorPicture();
-// Wholly transparent; with `marked`, a stripe of it is opaque.
-plat::Image BlankPicture(bool marked = false);
-
-// The plain lawn over w x h, and the logo drawn over it at (lx, ly).
-plat::Image TiledLawn(int w, int h);
-void DrawLogoModel(plat::Image& img, int lx, int ly);
 
 using testutil::FirstDifference;
 using testutil::Read;
