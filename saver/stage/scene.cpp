@@ -160,6 +160,14 @@ bool Scene::Box::Meets(const Box& o) const {
          y < I{o.y} + o.h && o.y < I{y} + h;
 }
 
+Scene::Box Scene::Box::Within(const Box& o) const {
+  const std::int32_t l = std::max(x, o.x), t = std::max(y, o.y);
+  const std::int64_t r = std::min(std::int64_t{x} + w, std::int64_t{o.x} + o.w);
+  const std::int64_t b = std::min(std::int64_t{y} + h, std::int64_t{o.y} + o.h);
+  if (r <= l || b <= t) return {};
+  return {l, t, static_cast<std::int32_t>(r - l), static_cast<std::int32_t>(b - t)};
+}
+
 bool Scene::Boxes::Meets(const Box& b) const {
   return std::any_of(list.begin(), list.end(), [&b](const Box& o) { return o.Meets(b); });
 }
@@ -317,7 +325,7 @@ void Scene::Prepare(win::HDC window) {
   m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
   m_bWindowBehind = false;
   m_bLogoDrawn = false;
-  m_alone.clear();
+  m_drawnOver.clear();
 }
 
 bool Scene::DrawFrame(win::HDC window) {
@@ -410,35 +418,54 @@ void Scene::GrowingFrame(win::HDC window) {
     }
   }
 
-  // A flower that saves its background now is alone on its place when no
-  // other flower and not the logo meets it; the flowers it meets are no
-  // longer alone on theirs.
+  // A flower that saves its background now has, drawn over it since, only
+  // what the flowers and the logo it meets draw; and it is drawn over those
+  // flowers' places.
   for (const Step& s : steps) {
     if (!s.replanted && !s.first) continue;
-    bool alone = !s.now.Meets(LogoBox());
+    Boxes& over = m_drawnOver[s.sprite];
+    over.list.clear();
+    if (s.now.Meets(LogoBox())) over.Add(LogoBox().Within(s.now));
     for (cSprite* f : flowers)
       if (f != s.sprite && Place(*f).Meets(s.now)) {
-        alone = false;
-        m_alone.erase(f);
+        over.Add(Place(*f).Within(s.now));
+        const auto other = m_drawnOver.find(f);
+        if (other != m_drawnOver.end()) other->second.Add(s.now.Within(Place(*f)));
       }
-    if (alone)
-      m_alone.insert(s.sprite);
-    else
-      m_alone.erase(s.sprite);
   }
 
-  // What the frame may change on the stage: what each drawn flower and each
-  // erased cell may change.
+  // What the frame may change on the stage. A flower drawn again with the
+  // cell it had, at its place, over what did not change, gives the same
+  // pixels once more: what can change is what the steps erase and draw,
+  // what flowers now cover of a replanted flower's last picture, and what
+  // earlier frames left to be drawn again. Where everything is to be drawn
+  // again, every drawn flower's place.
+  const Box screen{0, 0, m_lScreenWidth, m_lScreenHeight};
+  const bool everything = std::any_of(
+      m_pending.list.begin(), m_pending.list.end(),
+      [&](const Box& b) { return b.x <= 0 && b.y <= 0 && b.w >= screen.w && b.h >= screen.h; });
   Boxes written;
+  if (!everything) written = m_pending;
   for (std::size_t k = 0; k < kinds.size(); ++k)
     for (std::size_t f = firstFlower[k]; f < firstFlower[k + 1]; ++f) {
       if (!drawn[f]) continue;
       const auto step = std::find_if(steps.begin(), steps.end(),
                                      [&](const Step& s) { return s.sprite == flowers[f]; });
-      AddChanges(*flowers[f], k, step == steps.end() ? nullptr : &*step, written);
+      if (step != steps.end())
+        AddChanges(*flowers[f], k, &*step, written);
+      else if (everything)
+        written.Add(Place(*flowers[f]));
     }
-  for (const Step& s : steps)
-    if (!s.replanted && !s.first && !m_alone.count(s.sprite)) written.Add(s.was);
+  for (const Step& s : steps) {
+    if (s.replanted) {
+      const bool covered = std::any_of(flowers.begin(), flowers.end(), [&](cSprite* f) {
+        return f != s.sprite && Place(*f).Meets(s.was);
+      });
+      if (covered) written.Add(s.was);
+    } else if (!s.first && !m_drawnOver.count(s.sprite)) {
+      written.Add(s.was);
+    }
+  }
 
   // An erased cell that a flower drawn earlier in the frame reached: that
   // flower is drawn over it again in the next frame, as it is every frame.
@@ -503,11 +530,12 @@ void Scene::AddChanges(const cSprite& flower, std::size_t kind, const Step* step
   // Saving its background changes nothing; drawing a cell, only what the
   // cell is not transparent in.
   if (step->replanted || step->first) return in(changes.drawn, flower.Cell());
-  // Its erasing put back what its last cell showed through only when
-  // nothing else was drawn on its place since it was saved.
-  if (m_alone.count(&flower) && flower.Cell() == step->cellWas + 1)
-    return in(changes.next, step->cellWas);
-  changed.Add(place);
+  // Its erasing put back what its last cell showed through, but where
+  // something else was drawn on its place since it was saved.
+  const auto over = m_drawnOver.find(&flower);
+  if (over == m_drawnOver.end() || flower.Cell() != step->cellWas + 1) return changed.Add(place);
+  in(changes.next, step->cellWas);
+  for (const Box& b : over->second.list) changed.Add(b);
 }
 
 void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
@@ -623,7 +651,7 @@ bool Scene::MowingFrame(win::HDC window) {
     m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
     m_bWindowBehind = m_bWindowBehind || m_bStripOpaque;
     // What the flowers saved lies no longer under them.
-    m_alone.clear();
+    m_drawnOver.clear();
   }
 
   // Save: the strip from the clean lawn, the others from the garden.

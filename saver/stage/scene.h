@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,6 +79,7 @@ class Scene {
   struct Box {
     std::int32_t x = 0, y = 0, w = 0, h = 0;
     bool Meets(const Box& o) const;
+    Box Within(const Box& o) const;  // the part of this inside o
   };
   // Rectangles, each kept as it came: "meets" asks about their union.
   struct Boxes {
@@ -195,9 +195,11 @@ class Scene {
   // before and after.
   std::vector<Look> m_tractorLooks;
   std::map<std::pair<std::int32_t, std::int32_t>, std::vector<Box>> m_tractorSteps;
-  // Flowers on whose place nothing else was drawn since they saved their
-  // background: erasing one puts back exactly what its cell showed through.
-  std::set<const cSprite*> m_alone;
+  // Per flower, where on its place something else may have been drawn since
+  // it saved its background (the other flowers and the logo that met it):
+  // elsewhere, erasing it puts back exactly what its cell showed through.
+  // A flower not listed: anywhere.
+  std::map<const cSprite*, Boxes> m_drawnOver;
   // Whether the logo has reached the window yet.
   bool m_bLogoDrawn = false;
 };
