@@ -138,9 +138,9 @@ std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::in
     }
     if (band.h > 0) {
       const std::int32_t l = std::min(band.x, left), r = std::max(band.x + band.w, right);
-      // A row joins the band while the band copies at most a quarter more
+      // A row joins the band while the band copies at most an eighth more
       // than the rows' spans would.
-      if (std::int64_t{r - l} * (band.h + 1) * 4 <= (inBand + right - left) * 5) {
+      if (std::int64_t{r - l} * (band.h + 1) * 8 <= (inBand + right - left) * 9) {
         band = {l, band.y, r - l, band.h + 1};
         inBand += right - left;
         continue;
@@ -458,10 +458,8 @@ void Scene::GrowingFrame(win::HDC window) {
     }
   for (const Step& s : steps) {
     if (s.replanted) {
-      const bool covered = std::any_of(flowers.begin(), flowers.end(), [&](cSprite* f) {
-        return f != s.sprite && Place(*f).Meets(s.was);
-      });
-      if (covered) written.Add(s.was);
+      for (cSprite* f : flowers)
+        if (f != s.sprite && Place(*f).Meets(s.was)) written.Add(Place(*f).Within(s.was));
     } else if (!s.first && !m_drawnOver.count(s.sprite)) {
       written.Add(s.was);
     }
