@@ -27,6 +27,12 @@ namespace {
 std::exception_ptr g_held;
 int g_overrideW = 0, g_overrideH = 0;
 bool g_initialised = false;
+// The due time the native wake-up is armed for (kNotArmed: none). Every
+// message pass asks for the next wake-up; arming the native timer again for
+// the same due time would change nothing and costs a round trip to the
+// window system under Wine.
+constexpr std::int64_t kNotArmed = std::numeric_limits<std::int64_t>::min();
+std::int64_t g_armedDue = kNotArmed;
 // Never destroyed: forms and timers that are statics of their own may go
 // after these lists at the program's exit, and still unregister themselves.
 std::vector<Timer*>& Timers() {
@@ -104,6 +110,7 @@ void FreeWhenSafe(std::function<void()> free) { Unfreed().push_back(std::move(fr
 
 void ArmNextWakeup() {
   if (plat::GetClockMode() != plat::ClockMode::Real) {
+    g_armedDue = kNotArmed;
     backend::ArmWakeup(-1);
     return;
   }
@@ -111,11 +118,20 @@ void ArmNextWakeup() {
   for (Timer* t : Timers()) {
     if (t->Enabled() && t->Interval() > 0) next = std::min(next, t->Due());
   }
+  if (next == g_armedDue) return;
+  g_armedDue = next;
   if (next == std::numeric_limits<std::int64_t>::max()) {
     backend::ArmWakeup(-1);
   } else {
     backend::ArmWakeup(std::max<std::int64_t>(0, next - plat::ClockMillis()));
   }
+}
+
+void WakeupFired() {
+  // The native timer may have stopped (a single shot) or fired early: arm
+  // it again whatever the due time.
+  g_armedDue = kNotArmed;
+  FireDueTimers();
 }
 
 void FireDueTimers() {

@@ -88,6 +88,8 @@ void FreeWhenSafe(std::function<void()> free);
 // Fires every enabled timer whose due time has passed and re-arms the
 // native wake-up for the next one.
 void FireDueTimers();
+// The native wake-up's handler: fires what is due and arms it again.
+void WakeupFired();
 // Pixels of a twips size by the screen's twips per pixel (rounding rule of
 // the runtime).
 int PxX(float twips);

@@ -336,7 +336,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CALLBACK WakeupProc(HWND, UINT, UINT_PTR, DWORD) {
-  internal::RunFromNative(internal::FireDueTimers);
+  internal::RunFromNative(internal::WakeupFired);
 }
 
 // The dialog manager handles Tab, Enter and the arrows for forms with

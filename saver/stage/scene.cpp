@@ -87,12 +87,85 @@ bool CellHasOpaquePixel(cSpriteBitmaps& sheet) {
   return false;
 }
 
+// How a sheet's cell changes the pixels it is drawn on, per pixel: kClear
+// where it leaves them as they were, a colour where it sets them to one,
+// kMixed where the result depends on what lay there.
+constexpr std::uint32_t kClear = 0xFF000000u;
+constexpr std::uint32_t kMixed = 0xFE000000u;
+
+std::vector<std::uint32_t> CellLook(cSpriteBitmaps& sheet, std::int32_t cell) {
+  const std::int32_t w = sheet.CellWidth(), h = sheet.CellHeight();
+  cBitmap probe;
+  if (w <= 0 || h <= 0 || !probe.CreateAtSize(w, h)) return {};
+  plat::Image onBlack, onWhite;
+  for (plat::Image* shown : {&onBlack, &onWhite}) {
+    win::BitBlt(probe.hDC(), 0, 0, w, h, nullptr, 0, 0,
+                shown == &onBlack ? win::BLACKNESS : win::WHITENESS);
+    sheet.TransparentDraw(probe.hDC(), 0, 0, cell, false);
+    if (!plat::ReadPixels(probe.hDC(), 0, 0, w, h, *shown)) return {};
+  }
+  std::vector<std::uint32_t> look(onBlack.px.size());
+  for (std::size_t i = 0; i < look.size(); ++i) {
+    const std::uint32_t b = onBlack.px[i] & 0xFFFFFFu, wh = onWhite.px[i] & 0xFFFFFFu;
+    look[i] = b == 0 && wh == 0xFFFFFFu ? kClear : b == wh ? b : kMixed;
+  }
+  return look;
+}
+
 }  // namespace
+
+std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::int32_t w,
+                                           std::int32_t h, std::int32_t dx) {
+  if (a.empty() || b.empty()) return {Box{0, 0, w + dx, h}};
+  std::vector<Box> bands;
+  Box band;
+  std::int64_t inBand = 0;  // pixels of the rows' own spans
+  for (std::int32_t y = 0; y < h; ++y) {
+    std::int32_t left = w + dx, right = 0;
+    for (std::int32_t x = 0; x < w + dx; ++x) {
+      const std::size_t row = static_cast<std::size_t>(y) * w;
+      const std::uint32_t pa = x < w ? a[row + x] : kClear;
+      const std::uint32_t pb = x >= dx ? b[row + x - dx] : kClear;
+      if (pa == pb && pa != kMixed) continue;
+      left = std::min(left, x);
+      right = x + 1;
+    }
+    if (right <= left) {
+      if (band.h > 0) bands.push_back(band);
+      band = {};
+      inBand = 0;
+      continue;
+    }
+    if (band.h > 0) {
+      const std::int32_t l = std::min(band.x, left), r = std::max(band.x + band.w, right);
+      // A row joins the band while the band copies at most an eighth more
+      // than the rows' spans would.
+      if (std::int64_t{r - l} * (band.h + 1) * 8 <= (inBand + right - left) * 9) {
+        band = {l, band.y, r - l, band.h + 1};
+        inBand += right - left;
+        continue;
+      }
+      bands.push_back(band);
+    }
+    band = {left, y, right - left, 1};
+    inBand = right - left;
+  }
+  if (band.h > 0) bands.push_back(band);
+  return bands;
+}
 
 bool Scene::Box::Meets(const Box& o) const {
   using I = std::int64_t;
   return w > 0 && h > 0 && o.w > 0 && o.h > 0 && x < I{o.x} + o.w && o.x < I{x} + w &&
          y < I{o.y} + o.h && o.y < I{y} + h;
+}
+
+Scene::Box Scene::Box::Within(const Box& o) const {
+  const std::int32_t l = std::max(x, o.x), t = std::max(y, o.y);
+  const std::int64_t r = std::min(std::int64_t{x} + w, std::int64_t{o.x} + o.w);
+  const std::int64_t b = std::min(std::int64_t{y} + h, std::int64_t{o.y} + o.h);
+  if (r <= l || b <= t) return {};
+  return {l, t, static_cast<std::int32_t>(r - l), static_cast<std::int32_t>(b - t)};
 }
 
 bool Scene::Boxes::Meets(const Box& b) const {
@@ -150,6 +223,27 @@ Scene::Scene(const SetUp& setUp)
   CreateSprite(m_cBlankSheet, m_cBlank);
   m_cBlank->Active(true);
   m_bStripOpaque = CellHasOpaquePixel(*m_cBlankSheet);
+
+  // What each flower cell changes; without a look (the probe failed) the
+  // whole cell counts as changed.
+  const std::array<Kind, 4> kinds = Kinds();
+  for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
+    const Kind& k = kinds[kind];
+    if (k.count <= 0) continue;
+    cSpriteBitmaps& sheet = *k.sheet;
+    const std::int32_t w = sheet.CellWidth(), h = sheet.CellHeight();
+    std::vector<Look> looks;
+    for (std::int32_t c = 0; c <= k.cells + 1; ++c) looks.push_back(CellLook(sheet, c));
+    CellChanges& changes = m_cellChanges[kind];
+    const Look clear(static_cast<std::size_t>(w) * h, kClear);
+    for (std::size_t c = 0; c < looks.size(); ++c) {
+      changes.drawn.push_back(Differences(looks[c], clear, w, h, 0));
+      if (c + 1 < looks.size())
+        changes.next.push_back(Differences(looks[c], looks[c + 1], w, h, 0));
+    }
+  }
+  for (std::int32_t c = 0; c <= kTractorCells; ++c)
+    m_tractorLooks.push_back(CellLook(*m_cTractorSheet, c));
 
   // The current garden and the clean lawn, both plain lawn.
   const std::int32_t w = m_lScreenWidth, h = m_lScreenHeight;
@@ -231,6 +325,7 @@ void Scene::Prepare(win::HDC window) {
   m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
   m_bWindowBehind = false;
   m_bLogoDrawn = false;
+  m_drawnOver.clear();
 }
 
 bool Scene::DrawFrame(win::HDC window) {
@@ -247,7 +342,7 @@ void Scene::AdvanceGrowth(Sprites& sprites, std::vector<std::int16_t>& stages, s
   for (std::int32_t i = first; i <= last; ++i) {
     cSprite& sprite = At(sprites, i);
     std::int16_t& entry = At(stages, i);
-    Step step{&sprite, false, entry == 0, Place(sprite), {}};
+    Step step{&sprite, false, entry == 0, sprite.Cell(), Place(sprite), {}};
     sprite.Cell(entry);
     entry = plat::To16(entry + 1);
     if (entry > plat::Add32(cells, 1)) {
@@ -309,10 +404,8 @@ void Scene::GrowingFrame(win::HDC window) {
   // longer drawn where it stood: the flowers there now lie over its last
   // picture.
   Boxes touched = m_pending;
-  Boxes written;
   for (const Step& s : steps) {
     touched.Add(s.was);
-    if (!s.replanted) written.Add(s.was);
     touched.Add(s.now);
   }
   std::vector<bool> drawn(flowers.size(), false);
@@ -322,7 +415,53 @@ void Scene::GrowingFrame(win::HDC window) {
       if (drawn[f] || !touched.Meets(Place(*flowers[f]))) continue;
       drawn[f] = more = true;
       touched.Add(Place(*flowers[f]));
-      written.Add(Place(*flowers[f]));
+    }
+  }
+
+  // A flower that saves its background now has, drawn over it since, only
+  // what the flowers and the logo it meets draw; and it is drawn over those
+  // flowers' places.
+  for (const Step& s : steps) {
+    if (!s.replanted && !s.first) continue;
+    Boxes& over = m_drawnOver[s.sprite];
+    over.list.clear();
+    if (s.now.Meets(LogoBox())) over.Add(LogoBox().Within(s.now));
+    for (cSprite* f : flowers)
+      if (f != s.sprite && Place(*f).Meets(s.now)) {
+        over.Add(Place(*f).Within(s.now));
+        const auto other = m_drawnOver.find(f);
+        if (other != m_drawnOver.end()) other->second.Add(s.now.Within(Place(*f)));
+      }
+  }
+
+  // What the frame may change on the stage. A flower drawn again with the
+  // cell it had, at its place, over what did not change, gives the same
+  // pixels once more: what can change is what the steps erase and draw,
+  // what flowers now cover of a replanted flower's last picture, and what
+  // earlier frames left to be drawn again. Where everything is to be drawn
+  // again, every drawn flower's place.
+  const Box screen{0, 0, m_lScreenWidth, m_lScreenHeight};
+  const bool everything = std::any_of(
+      m_pending.list.begin(), m_pending.list.end(),
+      [&](const Box& b) { return b.x <= 0 && b.y <= 0 && b.w >= screen.w && b.h >= screen.h; });
+  Boxes written;
+  if (!everything) written = m_pending;
+  for (std::size_t k = 0; k < kinds.size(); ++k)
+    for (std::size_t f = firstFlower[k]; f < firstFlower[k + 1]; ++f) {
+      if (!drawn[f]) continue;
+      const auto step = std::find_if(steps.begin(), steps.end(),
+                                     [&](const Step& s) { return s.sprite == flowers[f]; });
+      if (step != steps.end())
+        AddChanges(*flowers[f], k, &*step, written);
+      else if (everything)
+        written.Add(Place(*flowers[f]));
+    }
+  for (const Step& s : steps) {
+    if (s.replanted) {
+      for (cSprite* f : flowers)
+        if (f != s.sprite && Place(*f).Meets(s.was)) written.Add(Place(*f).Within(s.was));
+    } else if (!s.first && !m_drawnOver.count(s.sprite)) {
+      written.Add(s.was);
     }
   }
 
@@ -374,6 +513,27 @@ void Scene::GrowingFrame(win::HDC window) {
     CopiesOfEveryFlower(steps, written);
   }
   CopyToWindow(window, written, !m_bWindowBehind);
+}
+
+void Scene::AddChanges(const cSprite& flower, std::size_t kind, const Step* step,
+                       Boxes& changed) const {
+  const Box place = Place(flower);
+  const CellChanges& changes = m_cellChanges[kind];
+  const auto in = [&](const std::vector<std::vector<Box>>& table, std::int32_t cell) {
+    if (cell < 0 || static_cast<std::size_t>(cell) >= table.size()) return changed.Add(place);
+    for (const Box& b : table[static_cast<std::size_t>(cell)])
+      changed.Add({place.x + b.x, place.y + b.y, b.w, b.h});
+  };
+  if (!step) return changed.Add(place);
+  // Saving its background changes nothing; drawing a cell, only what the
+  // cell is not transparent in.
+  if (step->replanted || step->first) return in(changes.drawn, flower.Cell());
+  // Its erasing put back what its last cell showed through, but where
+  // something else was drawn on its place since it was saved.
+  const auto over = m_drawnOver.find(&flower);
+  if (over == m_drawnOver.end() || flower.Cell() != step->cellWas + 1) return changed.Add(place);
+  in(changes.next, step->cellWas);
+  for (const Box& b : over->second.list) changed.Add(b);
 }
 
 void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
@@ -446,6 +606,7 @@ bool Scene::MowingFrame(win::HDC window) {
 
   // The tractor's cell goes round 1 to 6, from pass to pass.
   if (iTractorCell > kTractorCells) iTractorCell = 1;
+  const std::int32_t cellWas = tractor.Cell();
   tractor.Cell(iTractorCell);
   const Box tractorWas = Place(tractor), blankWas = Place(blank);
 
@@ -487,6 +648,8 @@ bool Scene::MowingFrame(win::HDC window) {
     // The flowers are painted again on the next growing frame.
     m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
     m_bWindowBehind = m_bWindowBehind || m_bStripOpaque;
+    // What the flowers saved lies no longer under them.
+    m_drawnOver.clear();
   }
 
   // Save: the strip from the clean lawn, the others from the garden.
@@ -499,8 +662,35 @@ bool Scene::MowingFrame(win::HDC window) {
   if (lifted) logo.TransparentDraw(stage, logo.X(), logo.Y(), logo.Cell(), false);
 
   // To the window: the strip's area from the clean lawn, the logo over it.
-  tractor.StageToScreen(window, stage);
-  blank.StageToScreen(window, lawn);
+  // A step along the row changes of the tractor only what its two cells
+  // differ in and, where the strip draws nothing of its own, of the strip
+  // only the columns the tractor left.
+  const auto stepped = [](const Box& was, const Box& now) {
+    return now.x == was.x + kStep && now.y == was.y && now.w == was.w && now.h == was.h &&
+           was.w >= kStep;
+  };
+  const std::int32_t cell = tractor.Cell();
+  const auto looks = static_cast<std::int32_t>(m_tractorLooks.size());
+  if (!passEnded && !m_bStripOpaque && stepped(tractorWas, Place(tractor)) &&
+      stepped(blankWas, Place(blank)) && cellWas >= 0 && cellWas < looks && cell >= 0 &&
+      cell < looks) {
+    auto changes = m_tractorSteps.find({cellWas, cell});
+    if (changes == m_tractorSteps.end())
+      changes = m_tractorSteps
+                    .emplace(std::make_pair(cellWas, cell),
+                             Differences(m_tractorLooks[static_cast<std::size_t>(cellWas)],
+                                         m_tractorLooks[static_cast<std::size_t>(cell)],
+                                         tractorWas.w, tractorWas.h, kStep))
+                    .first;
+    for (const Box& b : changes->second)
+      win::BitBlt(window, tractorWas.x + b.x, tractorWas.y + b.y, b.w, b.h, stage,
+                  tractorWas.x + b.x, tractorWas.y + b.y, win::SRCCOPY);
+    const std::int32_t left = blankWas.x + blankWas.w;
+    win::BitBlt(window, left, blankWas.y, kStep, blankWas.h, lawn, left, blankWas.y, win::SRCCOPY);
+  } else {
+    tractor.StageToScreen(window, stage);
+    blank.StageToScreen(window, lawn);
+  }
   if (lifted || logoBox.Meets(blankWas) || logoBox.Meets(Place(blank)))
     logo.StageToScreen(window, stage);
 

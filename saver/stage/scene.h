@@ -18,8 +18,10 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/winapi.h"
@@ -77,6 +79,7 @@ class Scene {
   struct Box {
     std::int32_t x = 0, y = 0, w = 0, h = 0;
     bool Meets(const Box& o) const;
+    Box Within(const Box& o) const;  // the part of this inside o
   };
   // Rectangles, each kept as it came: "meets" asks about their union.
   struct Boxes {
@@ -89,8 +92,24 @@ class Scene {
   struct Step {
     cSprite* sprite;
     bool replanted;
-    bool first;  // the flower's first step: nothing saved yet
+    bool first;            // the flower's first step: nothing saved yet
+    std::int32_t cellWas;  // the cell last drawn
     Box was, now;
+  };
+  // How a cell changes the pixels it is drawn on, per pixel (found at
+  // set-up by drawing it onto black and onto white); empty when unknown.
+  using Look = std::vector<std::uint32_t>;
+  // Rectangles, relative to a cell's corner, around the pixels that may
+  // differ between cell `a` drawn at the corner and cell `b` drawn dx pixels
+  // to the right over the same background: bands of rows, each no much
+  // wider than the rows' changes.
+  static std::vector<Box> Differences(const Look& a, const Look& b, std::int32_t w, std::int32_t h,
+                                      std::int32_t dx);
+  // What drawing a sheet's cells changes: `drawn[c]` around the pixels cell
+  // c is not transparent in, `next[c]` around those that may differ when
+  // cell c + 1 replaces cell c at the same place.
+  struct CellChanges {
+    std::vector<std::vector<Box>> drawn, next;
   };
   // The per-kind table: pictures, cells, pace, and the members of the kind.
   struct Kind {
@@ -123,6 +142,9 @@ class Scene {
                    const std::vector<bool>& drawn);
   // The rectangles the plain sequence copies to the window in a growing
   // frame, as each sprite's StageToScreen would.
+  // The rectangle a flower's drawing in this frame may change, its step's
+  // erasing included (nullptr: it did not step).
+  void AddChanges(const cSprite& flower, std::size_t kind, const Step* step, Boxes& changed) const;
   void CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies);
   void CopyToWindow(win::HDC window, const Boxes& changed, bool merge);
 
@@ -168,6 +190,16 @@ class Scene {
   // copy what every flower covers, as the plain sequence does.
   bool m_bStripOpaque = false;
   bool m_bWindowBehind = false;
+  std::array<CellChanges, 4> m_cellChanges;  // by kind
+  // The tractor's cells, and what one step of it may change, by the cells
+  // before and after.
+  std::vector<Look> m_tractorLooks;
+  std::map<std::pair<std::int32_t, std::int32_t>, std::vector<Box>> m_tractorSteps;
+  // Per flower, where on its place something else may have been drawn since
+  // it saved its background (the other flowers and the logo that met it):
+  // elsewhere, erasing it puts back exactly what its cell showed through.
+  // A flower not listed: anywhere.
+  std::map<const cSprite*, Boxes> m_drawnOver;
   // Whether the logo has reached the window yet.
   bool m_bLogoDrawn = false;
 };

@@ -119,7 +119,7 @@ void Init() {
   g_wakeup = new QTimer(g_app);
   g_wakeup->setSingleShot(true);
   g_wakeup->setTimerType(Qt::PreciseTimer);
-  QObject::connect(g_wakeup, &QTimer::timeout, [] { RunFromNative(internal::FireDueTimers); });
+  QObject::connect(g_wakeup, &QTimer::timeout, [] { RunFromNative(internal::WakeupFired); });
   RegisterFormsSide();
 }
 
