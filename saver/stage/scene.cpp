@@ -69,24 +69,6 @@ bool TileHoldsImage(cTile& tile) {
   return onBlack == onWhite && onBlack != win::CLR_INVALID;
 }
 
-// Whether a sheet's first cell has any opaque pixel: drawn onto black and
-// onto white, a wholly transparent cell leaves both as they were.
-bool CellHasOpaquePixel(cSpriteBitmaps& sheet) {
-  const std::int32_t w = sheet.CellWidth(), h = sheet.CellHeight();
-  cBitmap probe;
-  if (w <= 0 || h <= 0 || !probe.CreateAtSize(w, h)) return false;
-  for (const win::DWORD fill : {win::BLACKNESS, win::WHITENESS}) {
-    win::BitBlt(probe.hDC(), 0, 0, w, h, nullptr, 0, 0, fill);
-    sheet.TransparentDraw(probe.hDC(), 0, 0, 1, false);
-    plat::Image shown;
-    if (!plat::ReadPixels(probe.hDC(), 0, 0, w, h, shown)) return true;
-    const std::uint32_t plain = fill == win::BLACKNESS ? 0u : 0xFFFFFFu;
-    for (const std::uint32_t px : shown.px)
-      if ((px & 0xFFFFFFu) != plain) return true;
-  }
-  return false;
-}
-
 // How a sheet's cell changes the pixels it is drawn on, per pixel: kClear
 // where it leaves them as they were, a colour where it sets them to one,
 // kMixed where the result depends on what lay there.
@@ -122,8 +104,8 @@ std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::in
   std::int64_t inBand = 0;  // pixels of the rows' own spans
   for (std::int32_t y = 0; y < h; ++y) {
     std::int32_t left = w + dx, right = 0;
+    const std::size_t row = static_cast<std::size_t>(y) * w;
     for (std::int32_t x = 0; x < w + dx; ++x) {
-      const std::size_t row = static_cast<std::size_t>(y) * w;
       const std::uint32_t pa = x < w ? a[row + x] : kClear;
       const std::uint32_t pb = x >= dx ? b[row + x - dx] : kClear;
       if (pa == pb && pa != kMixed) continue;
@@ -222,7 +204,11 @@ Scene::Scene(const SetUp& setUp)
   LoadSheet(m_cBlankSheet, data + "blank.bmp", 1, 1, kTransparent);
   CreateSprite(m_cBlankSheet, m_cBlank);
   m_cBlank->Active(true);
-  m_bStripOpaque = CellHasOpaquePixel(*m_cBlankSheet);
+  // Whether the strip draws anything of its own: a cell that could not be
+  // probed counts as one that does.
+  const Look strip = CellLook(*m_cBlankSheet, 1);
+  m_bStripOpaque = strip.empty() || std::any_of(strip.begin(), strip.end(),
+                                                [](std::uint32_t p) { return p != kClear; });
 
   // What each flower cell changes; without a look (the probe failed) the
   // whole cell counts as changed.
@@ -357,15 +343,13 @@ void Scene::AdvanceGrowth(Sprites& sprites, std::vector<std::int16_t>& stages, s
   }
 }
 
-void Scene::DrawFlowers(Sprites& sprites, std::int16_t count, const std::vector<cSprite*>& flowers,
-                        const std::vector<bool>& drawn) {
+void Scene::DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<bool>& drawn,
+                        std::size_t first, std::size_t last) {
   const win::HDC stage = Obj(m_cStage).hDC();
-  for (std::int32_t i = 1; i <= count; ++i) {
-    cSprite& s = At(sprites, i);
-    const auto at = std::find(flowers.begin(), flowers.end(), &s);
-    if (s.Active() && at != flowers.end() && drawn[static_cast<std::size_t>(at - flowers.begin())])
-      s.TransparentDraw(stage, s.X(), s.Y(), s.Cell(), false);
-  }
+  for (std::size_t f = first; f < last; ++f)
+    if (drawn[f])
+      flowers[f]->TransparentDraw(stage, flowers[f]->X(), flowers[f]->Y(), flowers[f]->Cell(),
+                                  false);
 }
 
 void Scene::GrowingFrame(win::HDC window) {
@@ -493,11 +477,7 @@ void Scene::GrowingFrame(win::HDC window) {
       else
         s.RestoreBackground(stage);
     }
-    const std::vector<cSprite*> kindFlowers(flowers.begin() + firstFlower[k],
-                                            flowers.begin() + firstFlower[k + 1]);
-    const std::vector<bool> kindDrawn(drawn.begin() + firstFlower[k],
-                                      drawn.begin() + firstFlower[k + 1]);
-    DrawFlowers(kinds[k].sprites, kinds[k].count, kindFlowers, kindDrawn);
+    DrawFlowers(flowers, drawn, firstFlower[k], firstFlower[k + 1]);
   }
   if (lifted) {
     // The first time, the whole logo is new on the window.

@@ -137,14 +137,15 @@ class Scene {
   // replanting; what each step erases and saves is added to `steps`.
   void AdvanceGrowth(Sprites& sprites, std::vector<std::int16_t>& stages, std::int32_t first,
                      std::int32_t last, std::int32_t cells, std::vector<Step>& steps);
-  // Draws the kind's flowers that `drawn` marks (their index in `flowers`).
-  void DrawFlowers(Sprites& sprites, std::int16_t count, const std::vector<cSprite*>& flowers,
-                   const std::vector<bool>& drawn);
-  // The rectangles the plain sequence copies to the window in a growing
-  // frame, as each sprite's StageToScreen would.
+  // Draws the frame's flowers first to last (one kind's, in its order) that
+  // `drawn` marks.
+  void DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<bool>& drawn,
+                   std::size_t first, std::size_t last);
   // The rectangle a flower's drawing in this frame may change, its step's
   // erasing included (nullptr: it did not step).
   void AddChanges(const cSprite& flower, std::size_t kind, const Step* step, Boxes& changed) const;
+  // The rectangles the plain sequence copies to the window in a growing
+  // frame, as each sprite's StageToScreen would.
   void CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies);
   void CopyToWindow(win::HDC window, const Boxes& changed, bool merge);
 
