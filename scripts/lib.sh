@@ -27,7 +27,9 @@ need_root() {
 ensure_packages() {
   local have p
   # One query for all (one each takes seconds on a busy machine).
-  have=$'\n'$(dpkg-query -W -f='${db:Status-Abbrev}${Package}\n' "${TAMAREL_PACKAGES[@]%%:*}" 2>/dev/null |
+  # dpkg-query fails when any name is unknown to it (a fresh machine): the
+  # names it did print are still the ones installed.
+  have=$'\n'$({ dpkg-query -W -f='${db:Status-Abbrev}${Package}\n' "${TAMAREL_PACKAGES[@]%%:*}" 2>/dev/null || true; } |
     sed -n 's/^ii *//p')$'\n'
   missing=()
   for p in "${TAMAREL_PACKAGES[@]}"; do
