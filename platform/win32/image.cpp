@@ -73,4 +73,35 @@ bool ReadPixels(win::HDC dc, int x, int y, int width, int height, Image& out) {
   return ok;
 }
 
+bool PixelBuffer::Create(int width, int height) {
+  Release();
+  if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxImagePixels)
+    return false;
+  // A DIB section: its rows are the program's memory, 4 bytes a pixel with
+  // no padding.
+  const BITMAPINFO bi = TopDown32(width, height);
+  void* bits = nullptr;
+  ::HBITMAP dib = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ::HDC mem = ::CreateCompatibleDC(nullptr);
+  if (!dib || !mem || !bits) {
+    if (mem) ::DeleteDC(mem);
+    if (dib) ::DeleteObject(dib);
+    return false;
+  }
+  m_old = reinterpret_cast<win::HGDIOBJ>(::SelectObject(mem, dib));
+  m_dc = reinterpret_cast<win::HDC>(mem);
+  m_bitmap = reinterpret_cast<win::HBITMAP>(dib);
+  m_bits = static_cast<const std::uint32_t*>(bits);
+  m_stride = width;
+  m_width = width;
+  m_height = height;
+  return true;
+}
+
+const std::uint32_t* PixelBuffer::Pixels() {
+  // Drawing calls may be batched until then.
+  ::GdiFlush();
+  return m_bits;
+}
+
 }  // namespace plat

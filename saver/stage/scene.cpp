@@ -10,10 +10,16 @@
 // done in its order, and every other pixel is left as it was: drawing the
 // same cells at the same places again in the same order would give it the
 // same value once more.
+//
+// Only the steps' places and those left from earlier frames can change.
+// The stage's pixels there are kept aside before the frame draws and
+// compared after it: the window gets the rows that really changed, in a few
+// rectangles.
 #include "saver/stage/scene.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "platform/errors.h"
 #include "platform/image.h"
@@ -96,23 +102,14 @@ std::vector<std::uint32_t> CellLook(cSpriteBitmaps& sheet, std::int32_t cell) {
 
 }  // namespace
 
-std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::int32_t w,
-                                           std::int32_t h, std::int32_t dx) {
-  if (a.empty() || b.empty()) return {Box{0, 0, w + dx, h}};
+template <typename Span>
+std::vector<Scene::Box> Scene::Bands(std::int32_t rows, std::int32_t slack, const Span& span) {
   std::vector<Box> bands;
   Box band;
   std::int64_t inBand = 0;  // pixels of the rows' own spans
-  for (std::int32_t y = 0; y < h; ++y) {
-    std::int32_t left = w + dx, right = 0;
-    const std::size_t row = static_cast<std::size_t>(y) * w;
-    for (std::int32_t x = 0; x < w + dx; ++x) {
-      const std::uint32_t pa = x < w ? a[row + x] : kClear;
-      const std::uint32_t pb = x >= dx ? b[row + x - dx] : kClear;
-      if (pa == pb && pa != kMixed) continue;
-      left = std::min(left, x);
-      right = x + 1;
-    }
-    if (right <= left) {
+  for (std::int32_t y = 0; y < rows; ++y) {
+    std::int32_t left = 0, right = 0;
+    if (!span(y, left, right) || right <= left) {
       if (band.h > 0) bands.push_back(band);
       band = {};
       inBand = 0;
@@ -120,9 +117,9 @@ std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::in
     }
     if (band.h > 0) {
       const std::int32_t l = std::min(band.x, left), r = std::max(band.x + band.w, right);
-      // A row joins the band while the band copies at most an eighth more
+      // A row joins the band while the band copies at most 1/slack more
       // than the rows' spans would.
-      if (std::int64_t{r - l} * (band.h + 1) * 8 <= (inBand + right - left) * 9) {
+      if (std::int64_t{r - l} * (band.h + 1) * slack <= (inBand + right - left) * (slack + 1)) {
         band = {l, band.y, r - l, band.h + 1};
         inBand += right - left;
         continue;
@@ -134,6 +131,24 @@ std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::in
   }
   if (band.h > 0) bands.push_back(band);
   return bands;
+}
+
+std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::int32_t w,
+                                           std::int32_t h, std::int32_t dx) {
+  if (a.empty() || b.empty()) return {Box{0, 0, w + dx, h}};
+  return Bands(h, 8, [&](std::int32_t y, std::int32_t& left, std::int32_t& right) {
+    left = w + dx;
+    right = 0;
+    const std::size_t row = static_cast<std::size_t>(y) * w;
+    for (std::int32_t x = 0; x < w + dx; ++x) {
+      const std::uint32_t pa = x < w ? a[row + x] : kClear;
+      const std::uint32_t pb = x >= dx ? b[row + x - dx] : kClear;
+      if (pa == pb && pa != kMixed) continue;
+      left = std::min(left, x);
+      right = x + 1;
+    }
+    return right > left;
+  });
 }
 
 bool Scene::Box::Meets(const Box& o) const {
@@ -210,24 +225,6 @@ Scene::Scene(const SetUp& setUp)
   m_bStripOpaque = strip.empty() || std::any_of(strip.begin(), strip.end(),
                                                 [](std::uint32_t p) { return p != kClear; });
 
-  // What each flower cell changes; without a look (the probe failed) the
-  // whole cell counts as changed.
-  const std::array<Kind, 4> kinds = Kinds();
-  for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
-    const Kind& k = kinds[kind];
-    if (k.count <= 0) continue;
-    cSpriteBitmaps& sheet = *k.sheet;
-    const std::int32_t w = sheet.CellWidth(), h = sheet.CellHeight();
-    std::vector<Look> looks;
-    for (std::int32_t c = 0; c <= k.cells + 1; ++c) looks.push_back(CellLook(sheet, c));
-    CellChanges& changes = m_cellChanges[kind];
-    const Look clear(static_cast<std::size_t>(w) * h, kClear);
-    for (std::size_t c = 0; c < looks.size(); ++c) {
-      changes.drawn.push_back(Differences(looks[c], clear, w, h, 0));
-      if (c + 1 < looks.size())
-        changes.next.push_back(Differences(looks[c], looks[c + 1], w, h, 0));
-    }
-  }
   for (std::int32_t c = 0; c <= kTractorCells; ++c)
     m_tractorLooks.push_back(CellLook(*m_cTractorSheet, c));
 
@@ -310,8 +307,6 @@ void Scene::Prepare(win::HDC window) {
   // Every flower and the logo are drawn on the first frame.
   m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
   m_bWindowBehind = false;
-  m_bLogoDrawn = false;
-  m_drawnOver.clear();
 }
 
 bool Scene::DrawFrame(win::HDC window) {
@@ -392,60 +387,18 @@ void Scene::GrowingFrame(win::HDC window) {
     touched.Add(s.was);
     touched.Add(s.now);
   }
+  // Only there can the garden change: elsewhere each flower drawn again
+  // lies over what it lay over before, in the same order.
+  const std::vector<Box> changes = touched.list;
+  // Each place touched is met against the flowers not yet drawn once; a
+  // flower it meets adds its own place to the end of the list.
   std::vector<bool> drawn(flowers.size(), false);
-  for (bool more = true; more;) {
-    more = false;
+  for (std::size_t t = 0; t < touched.list.size(); ++t) {
+    const Box place = touched.list[t];
     for (std::size_t f = 0; f < flowers.size(); ++f) {
-      if (drawn[f] || !touched.Meets(Place(*flowers[f]))) continue;
-      drawn[f] = more = true;
+      if (drawn[f] || !place.Meets(Place(*flowers[f]))) continue;
+      drawn[f] = true;
       touched.Add(Place(*flowers[f]));
-    }
-  }
-
-  // A flower that saves its background now has, drawn over it since, only
-  // what the flowers and the logo it meets draw; and it is drawn over those
-  // flowers' places.
-  for (const Step& s : steps) {
-    if (!s.replanted && !s.first) continue;
-    Boxes& over = m_drawnOver[s.sprite];
-    over.list.clear();
-    if (s.now.Meets(LogoBox())) over.Add(LogoBox().Within(s.now));
-    for (cSprite* f : flowers)
-      if (f != s.sprite && Place(*f).Meets(s.now)) {
-        over.Add(Place(*f).Within(s.now));
-        const auto other = m_drawnOver.find(f);
-        if (other != m_drawnOver.end()) other->second.Add(s.now.Within(Place(*f)));
-      }
-  }
-
-  // What the frame may change on the stage. A flower drawn again with the
-  // cell it had, at its place, over what did not change, gives the same
-  // pixels once more: what can change is what the steps erase and draw,
-  // what flowers now cover of a replanted flower's last picture, and what
-  // earlier frames left to be drawn again. Where everything is to be drawn
-  // again, every drawn flower's place.
-  const Box screen{0, 0, m_lScreenWidth, m_lScreenHeight};
-  const bool everything = std::any_of(
-      m_pending.list.begin(), m_pending.list.end(),
-      [&](const Box& b) { return b.x <= 0 && b.y <= 0 && b.w >= screen.w && b.h >= screen.h; });
-  Boxes written;
-  if (!everything) written = m_pending;
-  for (std::size_t k = 0; k < kinds.size(); ++k)
-    for (std::size_t f = firstFlower[k]; f < firstFlower[k + 1]; ++f) {
-      if (!drawn[f]) continue;
-      const auto step = std::find_if(steps.begin(), steps.end(),
-                                     [&](const Step& s) { return s.sprite == flowers[f]; });
-      if (step != steps.end())
-        AddChanges(*flowers[f], k, &*step, written);
-      else if (everything)
-        written.Add(Place(*flowers[f]));
-    }
-  for (const Step& s : steps) {
-    if (s.replanted) {
-      for (cSprite* f : flowers)
-        if (f != s.sprite && Place(*f).Meets(s.was)) written.Add(Place(*f).Within(s.was));
-    } else if (!s.first && !m_drawnOver.count(s.sprite)) {
-      written.Add(s.was);
     }
   }
 
@@ -466,6 +419,32 @@ void Scene::GrowingFrame(win::HDC window) {
   // The logo is lifted when the garden under it is touched, and laid on it
   // again at the end.
   const bool lifted = touched.Meets(LogoBox());
+
+  // Where the garden may change, overlapping places joined, within the
+  // screen.
+  const Box screen{0, 0, m_lScreenWidth, m_lScreenHeight};
+  std::vector<Box> areas;
+  for (const Box& t : changes) {
+    Box b = t.Within(screen);
+    if (b.w <= 0 || b.h <= 0) continue;
+    for (auto it = areas.begin(); it != areas.end();) {
+      if (!it->Meets(b)) {
+        ++it;
+        continue;
+      }
+      const std::int32_t l = std::min(it->x, b.x), top = std::min(it->y, b.y);
+      const std::int32_t r = std::max(it->x + it->w, b.x + b.w);
+      const std::int32_t d = std::max(it->y + it->h, b.y + b.h);
+      b = {l, top, r - l, d - top};
+      areas.erase(it);
+      it = areas.begin();  // the joined area may meet one passed before
+    }
+    areas.push_back(b);
+  }
+  // Where the window shows the garden, what changes there is found by
+  // comparing; elsewhere (or with too much to keep) the plain copies.
+  const bool compare = !m_bWindowBehind && KeepBefore(areas);
+
   if (lifted) logo.RestoreBackground(stage);
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     for (std::size_t i = firstStep[k]; i < firstStep[k + 1]; ++i) {
@@ -480,40 +459,20 @@ void Scene::GrowingFrame(win::HDC window) {
     DrawFlowers(flowers, drawn, firstFlower[k], firstFlower[k + 1]);
   }
   if (lifted) {
-    // The first time, the whole logo is new on the window.
-    if (!m_bLogoDrawn) written.Add(LogoBox());
-    m_bLogoDrawn = true;
     logo.StoreBackground(stage, logo.X(), logo.Y());
     logo.TransparentDraw(stage, logo.X(), logo.Y(), logo.Cell(), false);
   }
 
-  if (m_bWindowBehind) {
+  if (compare) {
+    CopyChanged(window);
+  } else if (m_bWindowBehind) {
     // Exactly those: beyond them the window may differ from the garden.
-    written.list.clear();
-    CopiesOfEveryFlower(steps, written);
+    Boxes copies;
+    CopiesOfEveryFlower(steps, copies);
+    CopyToWindow(window, copies.list);
+  } else {
+    CopyToWindow(window, areas);
   }
-  CopyToWindow(window, written, !m_bWindowBehind);
-}
-
-void Scene::AddChanges(const cSprite& flower, std::size_t kind, const Step* step,
-                       Boxes& changed) const {
-  const Box place = Place(flower);
-  const CellChanges& changes = m_cellChanges[kind];
-  const auto in = [&](const std::vector<std::vector<Box>>& table, std::int32_t cell) {
-    if (cell < 0 || static_cast<std::size_t>(cell) >= table.size()) return changed.Add(place);
-    for (const Box& b : table[static_cast<std::size_t>(cell)])
-      changed.Add({place.x + b.x, place.y + b.y, b.w, b.h});
-  };
-  if (!step) return changed.Add(place);
-  // Saving its background changes nothing; drawing a cell, only what the
-  // cell is not transparent in.
-  if (step->replanted || step->first) return in(changes.drawn, flower.Cell());
-  // Its erasing put back what its last cell showed through, but where
-  // something else was drawn on its place since it was saved.
-  const auto over = m_drawnOver.find(&flower);
-  if (over == m_drawnOver.end() || flower.Cell() != step->cellWas + 1) return changed.Add(place);
-  in(changes.next, step->cellWas);
-  for (const Box& b : over->second.list) changed.Add(b);
 }
 
 void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
@@ -543,38 +502,83 @@ void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
   copies.Add(LogoBox());
 }
 
-void Scene::CopyToWindow(win::HDC window, const Boxes& changed, bool merge) {
-  // Within the window, and overlapping rectangles as one where that copies
-  // no more pixels than the two would (where the window matches the garden
-  // but for the changes).
-  std::vector<Box> merged;
-  for (Box b : changed.list) {
-    const std::int32_t left = std::max(b.x, 0), top = std::max(b.y, 0);
-    const std::int64_t right = std::min<std::int64_t>(std::int64_t{b.x} + b.w, m_lScreenWidth);
-    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{b.y} + b.h, m_lScreenHeight);
-    if (right <= left || bottom <= top) continue;
-    b = {left, top, static_cast<std::int32_t>(right - left),
-         static_cast<std::int32_t>(bottom - top)};
-    for (bool again = merge; again;) {
-      again = false;
-      for (auto it = merged.begin(); it != merged.end(); ++it) {
-        if (!it->Meets(b)) continue;
-        const std::int32_t l = std::min(it->x, b.x), t = std::min(it->y, b.y);
-        const std::int32_t r = std::max(it->x + it->w, b.x + b.w);
-        const std::int32_t d = std::max(it->y + it->h, b.y + b.h);
-        const std::int64_t both = std::int64_t{it->w} * it->h + std::int64_t{b.w} * b.h;
-        if (std::int64_t{r - l} * (d - t) > both) continue;
-        b = {l, t, r - l, d - t};
-        merged.erase(it);
-        again = true;
-        break;
-      }
+bool Scene::KeepBefore(const std::vector<Box>& areas) {
+  // Side by side in rows of the screen's width; at most an eighth of the
+  // screen is kept (a frame after a mowing pass draws everything, and is
+  // copied whole).
+  m_kept.clear();
+  std::int32_t x = 0, y = 0, rowHeight = 0;
+  std::int64_t kept = 0;
+  for (const Box& a : areas) {
+    kept += std::int64_t{a.w} * a.h;
+    if (kept * 8 > std::int64_t{m_lScreenWidth} * m_lScreenHeight) return false;
+    if (x + a.w > m_lScreenWidth) {
+      x = 0;
+      y += rowHeight;
+      rowHeight = 0;
     }
-    merged.push_back(b);
+    m_kept.push_back({a, x, y});
+    x += a.w;
+    rowHeight = std::max(rowHeight, a.h);
+  }
+  const std::int32_t height = y + rowHeight;
+  if (height > m_before.Height() || m_lScreenWidth > m_before.Width()) {
+    // Grown in steps, so that it is made again only a few times a show.
+    const std::int32_t rows = std::min(m_lScreenHeight, std::max(height, m_before.Height() + 64));
+    if (height > rows || !m_before.Create(m_lScreenWidth, rows)) return false;
+    m_zeros.assign(static_cast<std::size_t>(m_lScreenWidth), 0);
   }
   const win::HDC stage = Obj(m_cStage).hDC();
-  for (const Box& b : merged)
-    win::BitBlt(window, b.x, b.y, b.w, b.h, stage, b.x, b.y, win::SRCCOPY);
+  for (const Kept& k : m_kept)
+    win::BitBlt(m_before.hDC(), k.x, k.y, k.area.w, k.area.h, stage, k.area.x, k.area.y,
+                win::SRCCOPY);
+  return true;
+}
+
+void Scene::CopyChanged(win::HDC window) {
+  // What is kept turns into the difference: zero where nothing changed.
+  const win::HDC stage = Obj(m_cStage).hDC();
+  for (const Kept& k : m_kept)
+    win::BitBlt(m_before.hDC(), k.x, k.y, k.area.w, k.area.h, stage, k.area.x, k.area.y,
+                win::SRCINVERT);
+  const std::uint32_t* pixels = m_before.Pixels();
+  const std::ptrdiff_t stride = m_before.Stride();
+  for (const Kept& k : m_kept) {
+    const std::vector<Box> bands =
+        Bands(k.area.h, 2, [&](std::int32_t y, std::int32_t& left, std::int32_t& right) {
+          const std::uint32_t* row = pixels + stride * (k.y + y) + k.x;
+          // Most rows are the same: each is first compared whole. (A
+          // difference in the fourth byte alone, not the picture's, at
+          // worst copies a pixel that did not change.)
+          if (std::memcmp(row, m_zeros.data(), static_cast<std::size_t>(k.area.w) * 4) == 0)
+            return false;
+          // Four pixels at a time up to the first and the last that changed.
+          const auto none = [row](std::int32_t x) {
+            std::uint64_t two[2];
+            std::memcpy(two, row + x, sizeof two);
+            return (two[0] | two[1]) == 0;
+          };
+          left = 0;
+          while (left + 4 <= k.area.w && none(left)) left += 4;
+          while (row[left] == 0) ++left;
+          right = k.area.w;
+          while (right - 4 >= left && none(right - 4)) right -= 4;
+          while (row[right - 1] == 0) --right;
+          return true;
+        });
+    for (const Box& b : bands)
+      win::BitBlt(window, k.area.x + b.x, k.area.y + b.y, b.w, b.h, stage, k.area.x + b.x,
+                  k.area.y + b.y, win::SRCCOPY);
+  }
+}
+
+void Scene::CopyToWindow(win::HDC window, const std::vector<Box>& copies) {
+  const win::HDC stage = Obj(m_cStage).hDC();
+  const Box screen{0, 0, m_lScreenWidth, m_lScreenHeight};
+  for (const Box& c : copies) {
+    const Box b = c.Within(screen);
+    if (b.w > 0 && b.h > 0) win::BitBlt(window, b.x, b.y, b.w, b.h, stage, b.x, b.y, win::SRCCOPY);
+  }
 }
 
 bool Scene::MowingFrame(win::HDC window) {
@@ -628,8 +632,6 @@ bool Scene::MowingFrame(win::HDC window) {
     // The flowers are painted again on the next growing frame.
     m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
     m_bWindowBehind = m_bWindowBehind || m_bStripOpaque;
-    // What the flowers saved lies no longer under them.
-    m_drawnOver.clear();
   }
 
   // Save: the strip from the clean lawn, the others from the garden.

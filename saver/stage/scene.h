@@ -7,7 +7,7 @@
 // copies to a window what changed, and only that: a flower whose cell,
 // place and surroundings did not change is not drawn again, the logo is
 // lifted and drawn again only when something under it changes, and the
-// changed rectangles reach the window once, at the end of the frame. The
+// pixels that changed reach the window once, at the end of the frame. The
 // pixels are those of drawing every flower and the logo in every frame.
 //
 // The logo lies over the garden: flowers and left-over pictures in its
@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/image.h"
 #include "platform/winapi.h"
 #include "saver/gfx/cbitmap.h"
 #include "saver/gfx/csprite.h"
@@ -99,18 +100,16 @@ class Scene {
   // How a cell changes the pixels it is drawn on, per pixel (found at
   // set-up by drawing it onto black and onto white); empty when unknown.
   using Look = std::vector<std::uint32_t>;
+  // Rectangles around rows of changed pixels, given each row's span
+  // (`span(y, left, right)`, false for a row without changes): bands of
+  // rows, each copying at most 1/slack more than its rows' spans.
+  template <typename Span>
+  static std::vector<Box> Bands(std::int32_t rows, std::int32_t slack, const Span& span);
   // Rectangles, relative to a cell's corner, around the pixels that may
   // differ between cell `a` drawn at the corner and cell `b` drawn dx pixels
-  // to the right over the same background: bands of rows, each no much
-  // wider than the rows' changes.
+  // to the right over the same background.
   static std::vector<Box> Differences(const Look& a, const Look& b, std::int32_t w, std::int32_t h,
                                       std::int32_t dx);
-  // What drawing a sheet's cells changes: `drawn[c]` around the pixels cell
-  // c is not transparent in, `next[c]` around those that may differ when
-  // cell c + 1 replaces cell c at the same place.
-  struct CellChanges {
-    std::vector<std::vector<Box>> drawn, next;
-  };
   // The per-kind table: pictures, cells, pace, and the members of the kind.
   struct Kind {
     const char* file;
@@ -141,13 +140,15 @@ class Scene {
   // `drawn` marks.
   void DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<bool>& drawn,
                    std::size_t first, std::size_t last);
-  // The rectangle a flower's drawing in this frame may change, its step's
-  // erasing included (nullptr: it did not step).
-  void AddChanges(const cSprite& flower, std::size_t kind, const Step* step, Boxes& changed) const;
   // The rectangles the plain sequence copies to the window in a growing
   // frame, as each sprite's StageToScreen would.
   void CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies);
-  void CopyToWindow(win::HDC window, const Boxes& changed, bool merge);
+  // The stage's pixels in `areas` (within the screen, apart from each other)
+  // kept aside before the frame draws; false when they are too many to keep.
+  bool KeepBefore(const std::vector<Box>& areas);
+  // What changed in the kept areas since KeepBefore, to the window.
+  void CopyChanged(win::HDC window);
+  void CopyToWindow(win::HDC window, const std::vector<Box>& copies);
 
   // Members of the scene, in this order.
   Sheet m_cLogoSheet;
@@ -191,18 +192,19 @@ class Scene {
   // copy what every flower covers, as the plain sequence does.
   bool m_bStripOpaque = false;
   bool m_bWindowBehind = false;
-  std::array<CellChanges, 4> m_cellChanges;  // by kind
   // The tractor's cells, and what one step of it may change, by the cells
   // before and after.
   std::vector<Look> m_tractorLooks;
   std::map<std::pair<std::int32_t, std::int32_t>, std::vector<Box>> m_tractorSteps;
-  // Per flower, where on its place something else may have been drawn since
-  // it saved its background (the other flowers and the logo that met it):
-  // elsewhere, erasing it puts back exactly what its cell showed through.
-  // A flower not listed: anywhere.
-  std::map<const cSprite*, Boxes> m_drawnOver;
-  // Whether the logo has reached the window yet.
-  bool m_bLogoDrawn = false;
+  // The stage's pixels where a frame may change them, as they were before
+  // it (which the window shows too): each area at its place in the buffer.
+  plat::PixelBuffer m_before;
+  struct Kept {
+    Box area;
+    std::int32_t x, y;  // in m_before
+  };
+  std::vector<Kept> m_kept;
+  std::vector<std::uint32_t> m_zeros;  // a row of m_before unchanged
 };
 
 }  // namespace stage

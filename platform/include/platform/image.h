@@ -45,4 +45,35 @@ win::HBITMAP CreateBitmapFromImage(const Image& img);
 // surface). False when the DC is not valid.
 bool ReadPixels(win::HDC dc, int x, int y, int width, int height, Image& out);
 
+// A 32-bit bitmap in a memory DC of its own whose pixels the program reads
+// in place (0x00RRGGBB, rows top to bottom): what drawing calls left on it,
+// seen without copying it out.
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;
+  ~PixelBuffer() { Release(); }
+  PixelBuffer(const PixelBuffer&) = delete;
+  PixelBuffer& operator=(const PixelBuffer&) = delete;
+
+  // A buffer of this size in place of the last (its pixels not set); false,
+  // and an empty buffer, when it cannot be had.
+  bool Create(int width, int height);
+  win::HDC hDC() const { return m_dc; }
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  // The first row's first pixel, once every drawing call made so far has
+  // reached the pixels; rows lie Stride() pixels apart.
+  const std::uint32_t* Pixels();
+  std::ptrdiff_t Stride() const { return m_stride; }
+
+ private:
+  void Release();
+  win::HDC m_dc = nullptr;
+  win::HBITMAP m_bitmap = nullptr;
+  win::HGDIOBJ m_old = nullptr;
+  const std::uint32_t* m_bits = nullptr;
+  std::ptrdiff_t m_stride = 0;
+  int m_width = 0, m_height = 0;
+};
+
 }  // namespace plat

@@ -356,4 +356,34 @@ bool ReadPixels(win::HDC hdc, int x, int y, int width, int height, Image& out) {
   return true;
 }
 
+bool PixelBuffer::Create(int width, int height) {
+  Release();
+  if (width <= 0 || height <= 0) return false;
+  // A bitmap of the screen's format: 32 bits a pixel.
+  const win::HDC screen = win::GetDC(nullptr);
+  const win::HBITMAP bitmap = win::CreateCompatibleBitmap(screen, width, height);
+  const win::HDC dc = win::CreateCompatibleDC(screen);
+  win::ReleaseDC(nullptr, screen);
+  Table& t = Gdi::Handles();
+  const Dc* d = dc ? t.FindDc(dc) : nullptr;
+  const win::HGDIOBJ old = d && bitmap ? win::SelectObject(dc, bitmap) : nullptr;
+  View v;
+  if (!old || !t.ViewOf(*d, &v) || v.bpp != 32) {
+    if (old) win::SelectObject(dc, old);
+    if (dc) win::DeleteDC(dc);
+    if (bitmap) win::DeleteObject(bitmap);
+    return false;
+  }
+  m_dc = dc;
+  m_bitmap = bitmap;
+  m_old = old;
+  m_bits = v.Row32(0);
+  m_stride = v.stride / 4;
+  m_width = width;
+  m_height = height;
+  return true;
+}
+
+const std::uint32_t* PixelBuffer::Pixels() { return m_bits; }
+
 }  // namespace plat
