@@ -338,7 +338,7 @@ void Scene::AdvanceGrowth(Sprites& sprites, std::vector<std::int16_t>& stages, s
   }
 }
 
-void Scene::DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<bool>& drawn,
+void Scene::DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<char>& drawn,
                         std::size_t first, std::size_t last) {
   const win::HDC stage = Obj(m_cStage).hDC();
   for (std::size_t f = first; f < last; ++f)
@@ -392,13 +392,15 @@ void Scene::GrowingFrame(win::HDC window) {
   const std::vector<Box> changes = touched.list;
   // Each place touched is met against the flowers not yet drawn once; a
   // flower it meets adds its own place to the end of the list.
-  std::vector<bool> drawn(flowers.size(), false);
+  std::vector<Box> places;
+  for (const cSprite* f : flowers) places.push_back(Place(*f));
+  std::vector<char> drawn(flowers.size(), 0);
   for (std::size_t t = 0; t < touched.list.size(); ++t) {
     const Box place = touched.list[t];
     for (std::size_t f = 0; f < flowers.size(); ++f) {
-      if (drawn[f] || !place.Meets(Place(*flowers[f]))) continue;
-      drawn[f] = true;
-      touched.Add(Place(*flowers[f]));
+      if (drawn[f] || !place.Meets(places[f])) continue;
+      drawn[f] = 1;
+      touched.Add(places[f]);
     }
   }
 
@@ -503,16 +505,20 @@ void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
 }
 
 bool Scene::KeepBefore(const std::vector<Box>& areas) {
-  // Side by side in rows of the screen's width; at most an eighth of the
-  // screen is kept (a frame after a mowing pass draws everything, and is
-  // copied whole).
+  // At most an eighth of the screen is kept (a frame after a mowing pass
+  // draws everything, and is copied whole): side by side in rows of a
+  // narrow buffer, whose few memory pages stay at hand from frame to frame.
   m_kept.clear();
-  std::int32_t x = 0, y = 0, rowHeight = 0;
+  std::int32_t width = std::min(m_lScreenWidth, std::max<std::int32_t>(m_before.Width(), 512));
   std::int64_t kept = 0;
   for (const Box& a : areas) {
     kept += std::int64_t{a.w} * a.h;
-    if (kept * 8 > std::int64_t{m_lScreenWidth} * m_lScreenHeight) return false;
-    if (x + a.w > m_lScreenWidth) {
+    width = std::max(width, a.w);
+  }
+  if (kept * 8 > std::int64_t{m_lScreenWidth} * m_lScreenHeight) return false;
+  std::int32_t x = 0, y = 0, rowHeight = 0;
+  for (const Box& a : areas) {
+    if (x + a.w > width) {
       x = 0;
       y += rowHeight;
       rowHeight = 0;
@@ -522,11 +528,11 @@ bool Scene::KeepBefore(const std::vector<Box>& areas) {
     rowHeight = std::max(rowHeight, a.h);
   }
   const std::int32_t height = y + rowHeight;
-  if (height > m_before.Height() || m_lScreenWidth > m_before.Width()) {
+  if (height > m_before.Height() || width > m_before.Width()) {
     // Grown in steps, so that it is made again only a few times a show.
-    const std::int32_t rows = std::min(m_lScreenHeight, std::max(height, m_before.Height() + 64));
-    if (height > rows || !m_before.Create(m_lScreenWidth, rows)) return false;
-    m_zeros.assign(static_cast<std::size_t>(m_lScreenWidth), 0);
+    const std::int32_t rows = std::max(height, m_before.Height() + 64);
+    if (!m_before.Create(width, rows)) return false;
+    m_zeros.assign(static_cast<std::size_t>(width), 0);
   }
   const win::HDC stage = Obj(m_cStage).hDC();
   for (const Kept& k : m_kept)

@@ -138,7 +138,7 @@ class Scene {
                      std::int32_t last, std::int32_t cells, std::vector<Step>& steps);
   // Draws the frame's flowers first to last (one kind's, in its order) that
   // `drawn` marks.
-  void DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<bool>& drawn,
+  void DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<char>& drawn,
                    std::size_t first, std::size_t last);
   // The rectangles the plain sequence copies to the window in a growing
   // frame, as each sprite's StageToScreen would.

@@ -81,9 +81,10 @@ bool Allocate(portable::present::SurfacePixels& px, int width, int height) {
                      static_cast<std::size_t>(std::max(height, 0)));
 }
 
-// A frame draws the same places more than once (and the logo four times):
-// each place is put once. Past kMaxDirty places the nearest two are joined.
-constexpr std::size_t kMaxDirty = 64;
+// A frame's copies to a window lie mostly apart: each place is kept as it
+// comes, for a put of its own (one drawn again at once is kept once). Past
+// kMaxDirty places the new one joins the nearest.
+constexpr std::size_t kMaxDirty = 256;
 
 std::int64_t Area(const Rect& r) {
   return static_cast<std::int64_t>(r.w) * static_cast<std::int64_t>(r.h);
@@ -100,9 +101,7 @@ Rect Union(const Rect& a, const Rect& b) {
 }
 
 void AddDirty(std::vector<Rect>& list, const Rect& r) {
-  for (const auto& d : list)
-    if (Contains(d, r)) return;
-  std::erase_if(list, [&](const Rect& d) { return Contains(r, d); });
+  if (!list.empty() && Contains(list.back(), r)) return;
   if (list.size() < kMaxDirty) {
     list.push_back(r);
     return;
