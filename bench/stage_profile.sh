@@ -99,10 +99,10 @@ server_requests() {
   per_frame "$out/server-$b-$fa.counts" "$out/server-$b-$fb.counts" | head -12
 }
 
-# callgrind: the frames only (GardenFrame), virtual clock.
+# callgrind: the frames only (Garden::Frame), virtual clock.
 profile_linux() {
   start_xvfb 1920x1080x24 || return 1
-  valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" --toggle-collect='Form1::GardenFrame()' \
+  valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" --toggle-collect='stage::Garden::Frame()' \
     "$out/linux/Tamarel" /s -virtual-clock -frames "$fb" >"$out/callgrind.log" 2>&1
   stop_xvfb
   local total
