@@ -542,6 +542,7 @@ bool Scene::KeepBefore(const std::vector<Box>& areas) {
 }
 
 void Scene::CopyChanged(win::HDC window) {
+  if (m_kept.empty()) return;
   // What is kept turns into the difference: zero where nothing changed.
   const win::HDC stage = Obj(m_cStage).hDC();
   for (const Kept& k : m_kept)
