@@ -22,19 +22,37 @@ ClockMode g_mode = ClockMode::Real;
 // Virtual: a fixed start, then whole steps of 15.625 ms.
 constexpr std::int64_t kVirtualStartMillis = 10'000'000;  // about 2.8 hours of uptime
 constexpr double kVirtualStartTimeOfDay = 12.0 * 3600.0;  // noon
-constexpr std::int64_t kStepMicros = 15'625;
 std::int64_t g_virtBaseMillis = kVirtualStartMillis;
 double g_virtBaseTimeOfDay = kVirtualStartTimeOfDay;
 std::int64_t g_virtSteps = 0;
 
-std::int64_t VirtualMillis() { return g_virtBaseMillis + g_virtSteps * kStepMicros / 1000; }
+std::int64_t VirtualMillis() {
+  return g_virtBaseMillis + g_virtSteps * native::kTickStepMicros / 1000;
+}
 
-// True once `now` has reached `target` on the wrapping 32-bit counter.
-bool Reached(std::uint32_t now, std::uint32_t target) {
+using native::TickReached;
+
+}  // namespace
+
+namespace native {
+
+std::uint32_t TickOfStep(std::int64_t step) {
+  return static_cast<std::uint32_t>(step * kTickStepMicros / 1000);
+}
+
+bool TickReached(std::uint32_t now, std::uint32_t target) {
   return static_cast<std::int32_t>(now - target) >= 0;
 }
 
-}  // namespace
+std::int64_t StepReaching(std::int64_t step, std::uint32_t target) {
+  // Close in one go, then step by step.
+  const std::uint32_t gap = target - TickOfStep(step);
+  std::int64_t s = step + std::max<std::int64_t>(1, std::int64_t{gap} * 1000 / kTickStepMicros);
+  while (!TickReached(TickOfStep(s), target)) ++s;
+  return s;
+}
+
+}  // namespace native
 
 void SetClockMode(ClockMode mode) {
   g_mode = mode;
@@ -89,18 +107,18 @@ std::int64_t MillisUntilTick(std::uint32_t target) {
   if (g_mode == ClockMode::Virtual) return 0;
   if (g_mode == ClockMode::Real) return native::RealMillisUntilTick(target);
   const std::uint32_t now = TickCount();
-  if (Reached(now, target)) return 0;
+  if (TickReached(now, target)) return 0;
   return static_cast<std::int64_t>(target - now);
 }
 
 void AdvanceVirtualClockToTick(std::uint32_t target) {
   if (g_mode != ClockMode::Virtual) return;
   const std::uint32_t now = TickCount();
-  if (Reached(now, target)) return;
+  if (TickReached(now, target)) return;
   // Jump close in one go, then finish step by step.
   const std::int64_t gap = static_cast<std::int64_t>(target - now);
-  g_virtSteps += std::max<std::int64_t>(0, gap * 1000 / kStepMicros - 1);
-  while (!Reached(TickCount(), target)) ++g_virtSteps;
+  g_virtSteps += std::max<std::int64_t>(0, gap * 1000 / native::kTickStepMicros - 1);
+  while (!TickReached(TickCount(), target)) ++g_virtSteps;
 }
 
 }  // namespace plat

@@ -3,8 +3,6 @@
 // clang-format off
 // Ours first: <windows.h> defines macros (TRUE, SRCCOPY, ...) that would
 // clash with the names of winapi.h.
-#include <algorithm>
-
 #include "platform/process.h"
 #include "platform/winapi.h"
 #include "process_internal.h"
@@ -14,19 +12,12 @@
 namespace plat::native {
 
 namespace {
-// Windows' counter moves with the clock interrupt, in steps of 15.625 ms
-// (the values floor(n * 15.625)); the show's pace rests on it. Where the
-// system's counter moves finer (Wine's moves every millisecond), it is
-// brought to the step it is in, so the show keeps the same pace; values
-// already on a step are left as they are.
-constexpr std::uint64_t kStepNum = 125, kStepDen = 8;  // 15.625 ms
-std::uint64_t StepOf(std::uint32_t ms) { return (std::uint64_t{ms} + 1) * kStepDen / kStepNum; }
-std::uint32_t TickOfStep(std::uint64_t step) {
-  return static_cast<std::uint32_t>(step * kStepNum / kStepDen);
-}
-bool Reached(std::uint32_t now, std::uint32_t target) {
-  return static_cast<std::int32_t>(now - target) >= 0;
-}
+// Windows' counter moves with the clock interrupt, in steps of 15.625 ms;
+// the show's pace rests on it. Where the system's counter moves finer
+// (Wine's moves every millisecond), it is brought to the step it is in, so
+// the show keeps the same pace; values already on a step are left as they
+// are.
+std::int64_t StepOf(std::uint32_t ms) { return (std::int64_t{ms} + 1) * 1000 / kTickStepMicros; }
 }  // namespace
 
 std::uint32_t RealTickCount() { return TickOfStep(StepOf(::GetTickCount())); }
@@ -35,12 +26,9 @@ std::uint32_t RealTickCount() { return TickOfStep(StepOf(::GetTickCount())); }
 // the target.
 std::int64_t RealMillisUntilTick(std::uint32_t target) {
   const std::uint32_t raw = ::GetTickCount();
-  const std::uint64_t step = StepOf(raw);
-  if (Reached(TickOfStep(step), target)) return 0;
-  const std::uint32_t gap = target - TickOfStep(step);
-  std::uint64_t s = step + std::max<std::uint64_t>(1, std::uint64_t{gap} * kStepDen / kStepNum);
-  while (!Reached(TickOfStep(s), target)) ++s;
-  return static_cast<std::int64_t>(static_cast<std::uint32_t>(TickOfStep(s) - raw));
+  const std::int64_t step = StepOf(raw);
+  if (TickReached(TickOfStep(step), target)) return 0;
+  return static_cast<std::uint32_t>(TickOfStep(StepReaching(step, target)) - raw);
 }
 
 double RealTimeOfDay() {

@@ -18,29 +18,15 @@ std::int64_t Micros(clockid_t id) {
 }
 }  // namespace
 
-namespace {
-constexpr std::int64_t kStepMicros = 15'625;
-std::uint32_t TickOfStep(std::int64_t step) {
-  return static_cast<std::uint32_t>(step * kStepMicros / 1000);
-}
-bool Reached(std::uint32_t now, std::uint32_t target) {
-  return static_cast<std::int32_t>(now - target) >= 0;
-}
-}  // namespace
-
-std::uint32_t RealTickCount() { return TickOfStep(Micros(CLOCK_BOOTTIME) / kStepMicros); }
+std::uint32_t RealTickCount() { return TickOfStep(Micros(CLOCK_BOOTTIME) / kTickStepMicros); }
 
 std::int64_t RealMillisUntilTick(std::uint32_t target) {
   // To the step that reaches the target: a wait of the bare difference
   // would wake up two or three times in one step of 15.625 ms.
   const std::int64_t us = Micros(CLOCK_BOOTTIME);
-  const std::int64_t step = us / kStepMicros;
-  const std::uint32_t now = TickOfStep(step);
-  if (Reached(now, target)) return 0;
-  const std::int64_t gap = static_cast<std::int64_t>(target - now);
-  std::int64_t s = step + std::max<std::int64_t>(1, gap * 1000 / kStepMicros);
-  while (!Reached(TickOfStep(s), target)) ++s;
-  return (s * kStepMicros - us + 999) / 1000;
+  const std::int64_t step = us / kTickStepMicros;
+  if (TickReached(TickOfStep(step), target)) return 0;
+  return (StepReaching(step, target) * kTickStepMicros - us + 999) / 1000;
 }
 
 double RealTimeOfDay() {
