@@ -5,8 +5,6 @@
 #include <windows.h>
 // clang-format on
 
-#include <cstring>
-
 namespace plat {
 
 namespace {
@@ -52,25 +50,22 @@ bool ReadPixels(win::HDC dc, int x, int y, int width, int height, Image& out) {
   out.px.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
   if (width == 0 || height == 0) return true;
   // Copied into a 32-bit DIB through a memory DC of default colours, so a
-  // monochrome source reads black (0) and white (1).
-  const BITMAPINFO bi = TopDown32(width, height);
-  void* bits = nullptr;
-  ::HBITMAP dib = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  ::HDC mem = ::CreateCompatibleDC(nullptr);
-  bool ok = false;
-  if (dib && mem && bits) {
-    std::memset(bits, 0, out.px.size() * 4);
-    ::HGDIOBJ old = ::SelectObject(mem, dib);
-    ok = ::BitBlt(mem, 0, 0, width, height, src, x, y, SRCCOPY) != 0;
-    ::GdiFlush();
-    std::memcpy(out.px.data(), bits, out.px.size() * 4);
-    for (auto& p : out.px) p &= 0x00FFFFFF;
-    ::SelectObject(mem, old);
+  // monochrome source reads black (0) and white (1); what lies outside the
+  // source stays black.
+  PixelBuffer copy;
+  const bool ok =
+      copy.Create(width, height) &&
+      ::BitBlt(reinterpret_cast<::HDC>(copy.hDC()), 0, 0, width, height, nullptr, 0, 0,
+               BLACKNESS) &&
+      ::BitBlt(reinterpret_cast<::HDC>(copy.hDC()), 0, 0, width, height, src, x, y, SRCCOPY);
+  if (!ok) {
+    out = Image();
+    return false;
   }
-  if (mem) ::DeleteDC(mem);
-  if (dib) ::DeleteObject(dib);
-  if (!ok) out = Image();
-  return ok;
+  const std::uint32_t* row = copy.Pixels();
+  for (int j = 0; j < height; ++j, row += copy.Stride())
+    for (int i = 0; i < width; ++i) out.at(i, j) = row[i] & 0x00FFFFFF;
+  return true;
 }
 
 bool PixelBuffer::Create(int width, int height) {
