@@ -165,6 +165,11 @@ Scene::Box Scene::Box::Within(const Box& o) const {
   return {l, t, static_cast<std::int32_t>(r - l), static_cast<std::int32_t>(b - t)};
 }
 
+Scene::Box Scene::Box::Joined(const Box& o) const {
+  const std::int32_t l = std::min(x, o.x), t = std::min(y, o.y);
+  return {l, t, std::max(x + w, o.x + o.w) - l, std::max(y + h, o.y + o.h) - t};
+}
+
 bool Scene::Boxes::Meets(const Box& b) const {
   return std::any_of(list.begin(), list.end(), [&b](const Box& o) { return o.Meets(b); });
 }
@@ -389,7 +394,7 @@ void Scene::GrowingFrame(win::HDC window) {
   }
   // Only there can the garden change: elsewhere each flower drawn again
   // lies over what it lay over before, in the same order.
-  const std::vector<Box> changes = touched.list;
+  const std::size_t changing = touched.list.size();
   // Each place touched is met against the flowers not yet drawn once; a
   // flower it meets adds its own place to the end of the list.
   std::vector<Box> places;
@@ -412,7 +417,7 @@ void Scene::GrowingFrame(win::HDC window) {
       const Step& s = steps[i];
       if (s.replanted) continue;
       for (std::size_t f = 0; f < firstFlower[k]; ++f)
-        if (Place(*flowers[f]).Meets(s.was)) {
+        if (places[f].Meets(s.was)) {
           m_pending.Add(s.was);
           break;
         }
@@ -426,18 +431,15 @@ void Scene::GrowingFrame(win::HDC window) {
   // screen.
   const Box screen{0, 0, m_lScreenWidth, m_lScreenHeight};
   std::vector<Box> areas;
-  for (const Box& t : changes) {
-    Box b = t.Within(screen);
+  for (std::size_t c = 0; c < changing; ++c) {
+    Box b = touched.list[c].Within(screen);
     if (b.w <= 0 || b.h <= 0) continue;
     for (auto it = areas.begin(); it != areas.end();) {
       if (!it->Meets(b)) {
         ++it;
         continue;
       }
-      const std::int32_t l = std::min(it->x, b.x), top = std::min(it->y, b.y);
-      const std::int32_t r = std::max(it->x + it->w, b.x + b.w);
-      const std::int32_t d = std::max(it->y + it->h, b.y + b.h);
-      b = {l, top, r - l, d - top};
+      b = b.Joined(*it);
       areas.erase(it);
       it = areas.begin();  // the joined area may meet one passed before
     }
@@ -488,9 +490,7 @@ void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
       copies.Add(now);
       return;
     }
-    const std::int32_t left = std::min(was.x, now.x), top = std::min(was.y, now.y);
-    copies.Add(
-        {left, top, std::max(was.x, now.x) - left + now.w, std::max(was.y, now.y) - top + now.h});
+    copies.Add(was.Joined(now));
   };
   for (const Kind& k : Kinds())
     for (std::int32_t i = 1; i <= k.count; ++i) {

@@ -81,6 +81,7 @@ class Scene {
     std::int32_t x = 0, y = 0, w = 0, h = 0;
     bool Meets(const Box& o) const;
     Box Within(const Box& o) const;  // the part of this inside o
+    Box Joined(const Box& o) const;  // the least box holding both
   };
   // Rectangles, each kept as it came: "meets" asks about their union.
   struct Boxes {
