@@ -228,7 +228,9 @@ display -geometry +1100+100 -title other "$tmp/magenta.png" &
 pids+=($!)
 e2e_wait 10 magenta_is 50400 || fail "the other program's window did not show ($(magenta_on_second))"
 e2e_run "$prog" /s
-if e2e_wait 30 fullscreen_windows 800x600 && fullscreen_windows 1024x768 | grep -q .; then
+# Each window is waited for: Wine may map the show's own one a moment after
+# the other monitor's.
+if e2e_wait 30 fullscreen_windows 800x600 && e2e_wait 30 fullscreen_windows 1024x768; then
   e2e_wait 20 magenta_is 0 || fail "the show leaves the other program's window on the second monitor uncovered"
   # The key on the second monitor's stage (Wine gives the focus itself).
   [ "$target" = linux ] && xdotool windowfocus --sync "$(fullscreen_windows 800x600)" 2>/dev/null
