@@ -89,6 +89,18 @@ void cSprite::RestoreBackground(win::HDC hDC) {
   win::BitBlt(hDC, m_lDrawX, m_lDrawY, m_lWidth, m_lHeight, m_hBackDC, 0, 0, win::SRCCOPY);
 }
 
+void cSprite::RedrawPart(win::HDC hDC, std::int32_t lCell, std::int32_t lPartX, std::int32_t lPartY,
+                         std::int32_t lPartWidth, std::int32_t lPartHeight) {
+  const std::int32_t x = m_lDrawX, y = m_lDrawY;
+  if (m_bBackStored)
+    win::BitBlt(hDC, plat::Add32(x, lPartX), plat::Add32(y, lPartY), lPartWidth, lPartHeight,
+                m_hBackDC, lPartX, lPartY, win::SRCCOPY);
+  m_lPreviousX = x;
+  m_lPreviousY = y;
+  m_lCell = lCell;
+  Sheet().TransparentDrawPart(hDC, x, y, lCell, lPartX, lPartY, lPartWidth, lPartHeight);
+}
+
 void cSprite::SpriteData(std::shared_ptr<cSpriteBitmaps> cSpriteData) {
   m_cSpriteData = std::move(cSpriteData);
   const cSpriteBitmaps& sheet = Sheet();

@@ -60,6 +60,11 @@ class cSprite {
   // Puts the saved area back at the last drawn position, once anything has
   // been saved.
   void RestoreBackground(win::HDC hDC);
+  // RestoreBackground and a draw of cell lCell at the same position, within
+  // the part (lPartX, lPartY, lPartWidth, lPartHeight) of the cell only.
+  // Recorded as a draw of the whole cell there.
+  void RedrawPart(win::HDC hDC, std::int32_t lCell, std::int32_t lPartX, std::int32_t lPartY,
+                  std::int32_t lPartWidth, std::int32_t lPartHeight);
   // Sets the sheet; a null sheet raises ObjectNotSet.
   void SpriteData(std::shared_ptr<cSpriteBitmaps> cSpriteData);
 

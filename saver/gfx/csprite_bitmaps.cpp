@@ -1,6 +1,7 @@
 #include "saver/gfx/csprite_bitmaps.h"
 
 #include "platform/errors.h"
+#include "platform/rules.h"
 #include "saver/gfx/mgdi.h"
 
 namespace {
@@ -13,21 +14,26 @@ void cSpriteBitmaps::TransparentDraw(win::HDC hDCDest, std::int32_t lX, std::int
                                      std::int32_t lCell, bool bUseBuildDC) {
   const std::int32_t w = m_lCellWidth;
   const std::int32_t h = m_lCellHeight;
-  const Offset src = CellOffset(lCell);
-  win::HDC hTarget = hDCDest;
-  std::int32_t tx = lX;
-  std::int32_t ty = lY;
-  if (bUseBuildDC) {
-    win::BitBlt(m_hBuildDC, 0, 0, w, h, hDCDest, lX, lY, win::SRCCOPY);
-    hTarget = m_hBuildDC;
-    tx = 0;
-    ty = 0;
+  if (!bUseBuildDC) {
+    TransparentDrawPart(hDCDest, lX, lY, lCell, 0, 0, w, h);
+    return;
   }
+  win::BitBlt(m_hBuildDC, 0, 0, w, h, hDCDest, lX, lY, win::SRCCOPY);
+  TransparentDrawPart(m_hBuildDC, 0, 0, lCell, 0, 0, w, h);
+  win::BitBlt(hDCDest, lX, lY, w, h, m_hBuildDC, 0, 0, win::SRCCOPY);
+}
+
+void cSpriteBitmaps::TransparentDrawPart(win::HDC hDCDest, std::int32_t lX, std::int32_t lY,
+                                         std::int32_t lCell, std::int32_t lPartX,
+                                         std::int32_t lPartY, std::int32_t lPartWidth,
+                                         std::int32_t lPartHeight) {
+  const Offset src = CellOffset(lCell);
+  const std::int32_t x = plat::Add32(lX, lPartX), y = plat::Add32(lY, lPartY);
+  const std::int32_t sx = plat::Add32(src.x, lPartX), sy = plat::Add32(src.y, lPartY);
   // Opaque pixels turn white, transparent ones stay; then AND with the sheet
   // (white where transparent) puts the cell's colours on the opaque ones.
-  win::BitBlt(hTarget, tx, ty, w, h, m_hMaskDC, src.x, src.y, win::SRCPAINT);
-  win::BitBlt(hTarget, tx, ty, w, h, m_hSpriteDC, src.x, src.y, win::SRCAND);
-  if (bUseBuildDC) win::BitBlt(hDCDest, lX, lY, w, h, m_hBuildDC, 0, 0, win::SRCCOPY);
+  win::BitBlt(hDCDest, x, y, lPartWidth, lPartHeight, m_hMaskDC, sx, sy, win::SRCPAINT);
+  win::BitBlt(hDCDest, x, y, lPartWidth, lPartHeight, m_hSpriteDC, sx, sy, win::SRCAND);
 }
 
 bool cSpriteBitmaps::CreateFromPicture(const forms::Picture& oPic, std::int32_t lXImageCount,

@@ -28,6 +28,11 @@ class cSpriteBitmaps {
   // in the build buffer and reaches the destination in one copy.
   void TransparentDraw(win::HDC hDCDest, std::int32_t lX, std::int32_t lY, std::int32_t lCell,
                        bool bUseBuildDC = true);
+  // The part (lPartX, lPartY, lPartWidth, lPartHeight) of the cell, relative
+  // to its corner, drawn as TransparentDraw without the build buffer draws it.
+  void TransparentDrawPart(win::HDC hDCDest, std::int32_t lX, std::int32_t lY, std::int32_t lCell,
+                           std::int32_t lPartX, std::int32_t lPartY, std::int32_t lPartWidth,
+                           std::int32_t lPartHeight);
   // Makes the sheet. A count of 0 raises DivisionByZero (plat::RuntimeError).
   // oMaskPic == nullptr: the mask is built from lTransColor.
   bool CreateFromPicture(const forms::Picture& oPic, std::int32_t lXImageCount,

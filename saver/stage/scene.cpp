@@ -11,10 +11,14 @@
 // same cells at the same places again in the same order would give it the
 // same value once more.
 //
-// Only the steps' places and those left from earlier frames can change.
-// The stage's pixels there are kept aside before the frame draws and
-// compared after it: the window gets the rows that really changed, in a few
-// rectangles.
+// A step that nothing else reaches, of a flower that shows only its cell
+// over what it saved, changes only where its two cells differ: it is drawn
+// again there and nowhere else, and those parts go to the window.
+//
+// Elsewhere only the other steps' places and those left from earlier
+// frames can change. The stage's pixels there are kept aside before the
+// frame draws and compared after it: the window gets the rows that really
+// changed, in a few rectangles.
 #include "saver/stage/scene.h"
 
 #include <algorithm>
@@ -134,9 +138,9 @@ std::vector<Scene::Box> Scene::Bands(std::int32_t rows, std::int32_t slack, cons
 }
 
 std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::int32_t w,
-                                           std::int32_t h, std::int32_t dx) {
+                                           std::int32_t h, std::int32_t dx, std::int32_t slack) {
   if (a.empty() || b.empty()) return {Box{0, 0, w + dx, h}};
-  return Bands(h, 8, [&](std::int32_t y, std::int32_t& left, std::int32_t& right) {
+  return Bands(h, slack, [&](std::int32_t y, std::int32_t& left, std::int32_t& right) {
     left = w + dx;
     right = 0;
     const std::size_t row = static_cast<std::size_t>(y) * w;
@@ -149,6 +153,25 @@ std::vector<Scene::Box> Scene::Differences(const Look& a, const Look& b, std::in
     }
     return right > left;
   });
+}
+
+const std::vector<Scene::Box>& Scene::StepChanges(cSpriteBitmaps& sheet, std::int32_t from,
+                                                  std::int32_t to, std::int32_t dx,
+                                                  std::int32_t slack) {
+  const auto key = std::make_tuple(&sheet, from, to, dx, slack);
+  auto found = m_stepChanges.find(key);
+  if (found != m_stepChanges.end()) return found->second;
+  const auto look = [&](std::int32_t cell) -> const Look& {
+    auto l = m_looks.find({&sheet, cell});
+    if (l == m_looks.end())
+      l = m_looks.emplace(std::make_pair(&sheet, cell), CellLook(sheet, cell)).first;
+    return l->second;
+  };
+  const Look& a = look(from);
+  const Look& b = look(to);
+  return m_stepChanges
+      .emplace(key, Differences(a, b, sheet.CellWidth(), sheet.CellHeight(), dx, slack))
+      .first->second;
 }
 
 bool Scene::Box::Meets(const Box& o) const {
@@ -230,9 +253,6 @@ Scene::Scene(const SetUp& setUp)
   m_bStripOpaque = strip.empty() || std::any_of(strip.begin(), strip.end(),
                                                 [](std::uint32_t p) { return p != kClear; });
 
-  for (std::int32_t c = 0; c <= kTractorCells; ++c)
-    m_tractorLooks.push_back(CellLook(*m_cTractorSheet, c));
-
   // The current garden and the clean lawn, both plain lawn.
   const std::int32_t w = m_lScreenWidth, h = m_lScreenHeight;
   m_cStage = std::make_unique<cBitmap>();
@@ -312,6 +332,7 @@ void Scene::Prepare(win::HDC window) {
   // Every flower and the logo are drawn on the first frame.
   m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
   m_bWindowBehind = false;
+  m_clean.clear();
 }
 
 bool Scene::DrawFrame(win::HDC window) {
@@ -357,6 +378,12 @@ void Scene::GrowingFrame(win::HDC window) {
   const win::HDC stage = Obj(m_cStage).hDC();
   cSprite& logo = Obj(m_cLogo);
 
+  // Each flower's entry in m_clean.
+  std::array<std::size_t, 5> firstSlot{};
+  for (std::size_t k = 0; k < kinds.size(); ++k)
+    firstSlot[k + 1] = firstSlot[k] + static_cast<std::size_t>(std::max<int>(kinds[k].count, 0));
+  m_clean.resize(firstSlot[4], 0);
+
   // The growth steps of the kinds whose turn it is, in the frame's order.
   std::vector<Step> steps;
   std::array<std::size_t, 5> firstStep{};
@@ -365,30 +392,56 @@ void Scene::GrowingFrame(win::HDC window) {
     firstStep[k] = steps.size();
     if (kind.tick > kind.period && kind.count > 0) {
       AdvanceGrowth(kind.sprites, kind.stages, 1, kind.count, kind.cells, steps);
+      for (std::size_t i = firstStep[k]; i < steps.size(); ++i)
+        steps[i].slot = firstSlot[k] + (i - firstStep[k]);
       kind.tick = 1;
     }
   }
   firstStep[4] = steps.size();
   for (const Kind& kind : kinds) kind.tick = plat::To16(kind.tick + 1);
 
-  // The flowers in drawing order, and where each kind's begin.
+  // The flowers in drawing order, where each kind's begin, and their places.
   std::vector<cSprite*> flowers;
+  std::vector<std::size_t> slots;
   std::array<std::size_t, 5> firstFlower{};
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     firstFlower[k] = flowers.size();
     for (std::int32_t i = 1; i <= kinds[k].count; ++i) {
       cSprite& s = At(kinds[k].sprites, i);
-      if (s.Active()) flowers.push_back(&s);
+      if (!s.Active()) continue;
+      flowers.push_back(&s);
+      slots.push_back(firstSlot[k] + static_cast<std::size_t>(i - 1));
     }
   }
   firstFlower[4] = flowers.size();
+  std::vector<Box> places;
+  for (const cSprite* f : flowers) places.push_back(Place(*f));
 
-  // What the frame touches: the steps, what earlier frames left, and every
-  // flower that meets any of it, drawn again. A replanted flower is no
-  // longer drawn where it stood: the flowers there now lie over its last
-  // picture.
+  // A step alone: nothing else of the frame reaches its flower's place (no
+  // other flower, no other step, nothing left from earlier frames, not the
+  // logo). Where that flower showed its last cell over what it saved, the
+  // step changes only the pixels in which the two cells differ: it is drawn
+  // again there alone.
+  const Box logoBox = LogoBox();
+  for (std::size_t j = 0; j < steps.size(); ++j) {
+    Step& s = steps[j];
+    const Box& b = s.now;
+    bool alone = s.sprite->Active() && !b.Meets(logoBox) && !m_pending.Meets(b);
+    for (std::size_t f = 0; alone && f < flowers.size(); ++f)
+      alone = flowers[f] == s.sprite || !places[f].Meets(b);
+    for (std::size_t i = 0; alone && i < steps.size(); ++i)
+      alone = i == j || !(steps[i].was.Meets(b) || steps[i].now.Meets(b));
+    s.alone = alone;
+    s.fast = alone && !s.replanted && !s.first && m_clean[s.slot];
+  }
+
+  // What the frame touches: the other steps, what earlier frames left, and
+  // every flower that meets any of it, drawn again. A replanted flower is
+  // no longer drawn where it stood: the flowers there now lie over its
+  // last picture.
   Boxes touched = m_pending;
   for (const Step& s : steps) {
+    if (s.fast) continue;
     touched.Add(s.was);
     touched.Add(s.now);
   }
@@ -397,8 +450,6 @@ void Scene::GrowingFrame(win::HDC window) {
   const std::size_t changing = touched.list.size();
   // Each place touched is met against the flowers not yet drawn once; a
   // flower it meets adds its own place to the end of the list.
-  std::vector<Box> places;
-  for (const cSprite* f : flowers) places.push_back(Place(*f));
   std::vector<char> drawn(flowers.size(), 0);
   for (std::size_t t = 0; t < touched.list.size(); ++t) {
     const Box place = touched.list[t];
@@ -425,7 +476,7 @@ void Scene::GrowingFrame(win::HDC window) {
 
   // The logo is lifted when the garden under it is touched, and laid on it
   // again at the end.
-  const bool lifted = touched.Meets(LogoBox());
+  const bool lifted = touched.Meets(logoBox);
 
   // Where the garden may change, overlapping places joined, within the
   // screen.
@@ -450,11 +501,21 @@ void Scene::GrowingFrame(win::HDC window) {
   const bool compare = !m_bWindowBehind && KeepBefore(areas);
 
   if (lifted) logo.RestoreBackground(stage);
+  std::vector<Box> redrawn;  // the parts of the steps drawn alone
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     for (std::size_t i = firstStep[k]; i < firstStep[k + 1]; ++i) {
+      cSprite& s = *steps[i].sprite;
+      if (steps[i].fast) {
+        // Each part costs four transfers: a few wide ones, rather than
+        // many that fit the changes closely.
+        for (const Box& b : StepChanges(*kinds[k].sheet, steps[i].cellWas, s.Cell(), 0, 0)) {
+          s.RedrawPart(stage, s.Cell(), b.x, b.y, b.w, b.h);
+          redrawn.push_back({s.X() + b.x, s.Y() + b.y, b.w, b.h});
+        }
+        continue;
+      }
       // Erased where it stays, what it saved is what lies there again:
       // saving it anew would change nothing.
-      cSprite& s = *steps[i].sprite;
       if (steps[i].replanted || steps[i].first)
         s.StoreBackground(stage, s.X(), s.Y());
       else
@@ -477,6 +538,13 @@ void Scene::GrowingFrame(win::HDC window) {
   } else {
     CopyToWindow(window, areas);
   }
+  if (!m_bWindowBehind) CopyToWindow(window, redrawn);
+
+  // A flower drawn over shows what lies under it too; one whose step was
+  // alone shows its cell over what it saved.
+  for (std::size_t f = 0; f < flowers.size(); ++f)
+    if (drawn[f]) m_clean[slots[f]] = 0;
+  for (const Step& s : steps) m_clean[s.slot] = s.alone ? 1 : 0;
 }
 
 void Scene::CopiesOfEveryFlower(const std::vector<Step>& steps, Boxes& copies) {
@@ -658,20 +726,9 @@ bool Scene::MowingFrame(win::HDC window) {
     return now.x == was.x + kStep && now.y == was.y && now.w == was.w && now.h == was.h &&
            was.w >= kStep;
   };
-  const std::int32_t cell = tractor.Cell();
-  const auto looks = static_cast<std::int32_t>(m_tractorLooks.size());
   if (!passEnded && !m_bStripOpaque && stepped(tractorWas, Place(tractor)) &&
-      stepped(blankWas, Place(blank)) && cellWas >= 0 && cellWas < looks && cell >= 0 &&
-      cell < looks) {
-    auto changes = m_tractorSteps.find({cellWas, cell});
-    if (changes == m_tractorSteps.end())
-      changes = m_tractorSteps
-                    .emplace(std::make_pair(cellWas, cell),
-                             Differences(m_tractorLooks[static_cast<std::size_t>(cellWas)],
-                                         m_tractorLooks[static_cast<std::size_t>(cell)],
-                                         tractorWas.w, tractorWas.h, kStep))
-                    .first;
-    for (const Box& b : changes->second)
+      stepped(blankWas, Place(blank))) {
+    for (const Box& b : StepChanges(*m_cTractorSheet, cellWas, tractor.Cell(), kStep, 8))
       win::BitBlt(window, tractorWas.x + b.x, tractorWas.y + b.y, b.w, b.h, stage,
                   tractorWas.x + b.x, tractorWas.y + b.y, win::SRCCOPY);
     const std::int32_t left = blankWas.x + blankWas.w;

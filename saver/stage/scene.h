@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -97,20 +98,27 @@ class Scene {
     bool first;            // the flower's first step: nothing saved yet
     std::int32_t cellWas;  // the cell last drawn
     Box was, now;
+    std::size_t slot = 0;  // the flower's entry in m_clean
+    bool alone = false;    // nothing else of the frame reaches its place
+    bool fast = false;     // drawn again only where its two cells differ
   };
-  // How a cell changes the pixels it is drawn on, per pixel (found at
-  // set-up by drawing it onto black and onto white); empty when unknown.
+  // How a cell changes the pixels it is drawn on, per pixel (found by
+  // drawing it onto black and onto white); empty when unknown.
   using Look = std::vector<std::uint32_t>;
   // Rectangles around rows of changed pixels, given each row's span
   // (`span(y, left, right)`, false for a row without changes): bands of
-  // rows, each copying at most 1/slack more than its rows' spans.
+  // rows, each copying at most 1/slack more than its rows' spans (with
+  // slack 0, each run of rows with changes is one band).
   template <typename Span>
   static std::vector<Box> Bands(std::int32_t rows, std::int32_t slack, const Span& span);
   // Rectangles, relative to a cell's corner, around the pixels that may
   // differ between cell `a` drawn at the corner and cell `b` drawn dx pixels
-  // to the right over the same background.
+  // to the right over the same background, in bands of the given slack.
   static std::vector<Box> Differences(const Look& a, const Look& b, std::int32_t w, std::int32_t h,
-                                      std::int32_t dx);
+                                      std::int32_t dx, std::int32_t slack);
+  // The same for a sheet's cells `from` and `to`, found once.
+  const std::vector<Box>& StepChanges(cSpriteBitmaps& sheet, std::int32_t from, std::int32_t to,
+                                      std::int32_t dx, std::int32_t slack);
   // The per-kind table: pictures, cells, pace, and the members of the kind.
   struct Kind {
     const char* file;
@@ -193,10 +201,18 @@ class Scene {
   // copy what every flower covers, as the plain sequence does.
   bool m_bStripOpaque = false;
   bool m_bWindowBehind = false;
-  // The tractor's cells, and what one step of it may change, by the cells
-  // before and after.
-  std::vector<Look> m_tractorLooks;
-  std::map<std::pair<std::int32_t, std::int32_t>, std::vector<Box>> m_tractorSteps;
+  // How each sheet's cells change the pixels they are drawn on, and what a
+  // step from one cell to another, dx pixels to the right, may change:
+  // found when first needed.
+  std::map<std::pair<const cSpriteBitmaps*, std::int32_t>, Look> m_looks;
+  std::map<
+      std::tuple<const cSpriteBitmaps*, std::int32_t, std::int32_t, std::int32_t, std::int32_t>,
+      std::vector<Box>>
+      m_stepChanges;
+  // Per flower (the kinds in order, each by number): its place shows its
+  // cell drawn over its saved background and nothing else, so a growth
+  // step there changes only where the two cells differ.
+  std::vector<char> m_clean;
   // The stage's pixels where a frame may change them, as they were before
   // it (which the window shows too): each area at its place in the buffer.
   plat::PixelBuffer m_before;

@@ -4,7 +4,7 @@
 // on it again after (so what lies in its corner stays under it). After every
 // frame the two stage bitmaps and the two windows must be the same, over
 // thousands of frames: every count from 0 to 10, flowers on top of each
-// other and in the logo's corner, replanting, whole mowing passes and the
+// other, standing apart and in the logo's corner, replanting, whole mowing passes and the
 // growing after them, two monitors of different sizes sharing the show's
 // random numbers, and a strip that leaves marks on the clean lawn.
 #include <array>
@@ -263,6 +263,12 @@ TEST_F(DifferentialTest, EveryCountFromNoneToTen) {
     SCOPED_TRACE(n);
     if (!SideBySide({{96, 72}}, counts, 1500, n % 2 == 1)) return;
   }
+}
+
+TEST_F(DifferentialTest, FlowersStandingApart) {
+  // Most flowers meet no other: their steps are drawn only where the cells
+  // differ, until a neighbour, the logo or the tractor reaches them.
+  EXPECT_TRUE(SideBySide({{240, 180}}, {5, 5, 5, 5}, 1500));
 }
 
 TEST_F(DifferentialTest, TwoMonitorsOfDifferentSizes) {
