@@ -84,6 +84,8 @@ bool TileHoldsImage(cTile& tile) {
 // kMixed where the result depends on what lay there.
 constexpr std::uint32_t kClear = 0xFF000000u;
 constexpr std::uint32_t kMixed = 0xFE000000u;
+// The "cell" of a place where nothing was drawn: clear everywhere.
+constexpr std::int32_t kNoCell = INT32_MIN;
 
 std::vector<std::uint32_t> CellLook(cSpriteBitmaps& sheet, std::int32_t cell) {
   const std::int32_t w = sheet.CellWidth(), h = sheet.CellHeight();
@@ -163,6 +165,13 @@ const std::vector<Scene::Box>& Scene::StepChanges(cSpriteBitmaps& sheet, std::in
   if (found != m_stepChanges.end()) return found->second;
   const auto look = [&](std::int32_t cell) -> const Look& {
     auto l = m_looks.find({&sheet, cell});
+    if (l == m_looks.end() && cell == kNoCell)
+      l = m_looks
+              .emplace(std::make_pair(&sheet, cell),
+                       Look(static_cast<std::size_t>(std::max(sheet.CellWidth(), 0)) *
+                                static_cast<std::size_t>(std::max(sheet.CellHeight(), 0)),
+                            kClear))
+              .first;
     if (l == m_looks.end())
       l = m_looks.emplace(std::make_pair(&sheet, cell), CellLook(sheet, cell)).first;
     return l->second;
@@ -421,18 +430,24 @@ void Scene::GrowingFrame(win::HDC window) {
   // other flower, no other step, nothing left from earlier frames, not the
   // logo). Where that flower showed its last cell over what it saved, the
   // step changes only the pixels in which the two cells differ: it is drawn
-  // again there alone.
+  // again there alone. A flower replanted from and to places alone changes
+  // only where its new cell is not transparent.
   const Box logoBox = LogoBox();
+  const auto alone = [&](std::size_t j, const Box& b) {
+    if (!steps[j].sprite->Active() || b.Meets(logoBox) || m_pending.Meets(b)) return false;
+    for (std::size_t f = 0; f < flowers.size(); ++f)
+      if (flowers[f] != steps[j].sprite && places[f].Meets(b)) return false;
+    for (std::size_t i = 0; i < steps.size(); ++i)
+      if (i != j && (steps[i].was.Meets(b) || steps[i].now.Meets(b))) return false;
+    return true;
+  };
   for (std::size_t j = 0; j < steps.size(); ++j) {
     Step& s = steps[j];
-    const Box& b = s.now;
-    bool alone = s.sprite->Active() && !b.Meets(logoBox) && !m_pending.Meets(b);
-    for (std::size_t f = 0; alone && f < flowers.size(); ++f)
-      alone = flowers[f] == s.sprite || !places[f].Meets(b);
-    for (std::size_t i = 0; alone && i < steps.size(); ++i)
-      alone = i == j || !(steps[i].was.Meets(b) || steps[i].now.Meets(b));
-    s.alone = alone;
-    s.fast = alone && !s.replanted && !s.first && m_clean[s.slot];
+    s.alone = alone(j, s.now);
+    if (s.replanted)
+      s.fast = s.alone && alone(j, s.was);
+    else
+      s.fast = s.alone && !s.first && m_clean[s.slot];
   }
 
   // What the frame touches: the other steps, what earlier frames left, and
@@ -505,6 +520,13 @@ void Scene::GrowingFrame(win::HDC window) {
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     for (std::size_t i = firstStep[k]; i < firstStep[k + 1]; ++i) {
       cSprite& s = *steps[i].sprite;
+      if (steps[i].fast && steps[i].replanted) {
+        s.StoreBackground(stage, s.X(), s.Y());
+        s.TransparentDraw(stage, s.X(), s.Y(), s.Cell(), false);
+        for (const Box& b : StepChanges(*kinds[k].sheet, kNoCell, s.Cell(), 0, 0))
+          redrawn.push_back({s.X() + b.x, s.Y() + b.y, b.w, b.h});
+        continue;
+      }
       if (steps[i].fast) {
         // Each part costs four transfers: a few wide ones, rather than
         // many that fit the changes closely.
