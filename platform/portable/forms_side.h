@@ -1,7 +1,8 @@
 // What the GDI, the desktop calls and the X code need of the forms side
 // (qt/), which registers itself when it starts the application. Before that,
-// and in a program that never shows a form, nothing is scheduled, the
-// pointer's state waits for the forms, and X is reached on $DISPLAY.
+// and in a program that never shows a form, the pointer's state waits for
+// the forms and X is reached on $DISPLAY. The forms side runs
+// PresentWindows whenever the thread goes idle.
 #pragma once
 
 namespace portable {
@@ -9,9 +10,6 @@ namespace portable {
 class FormsSide {
  public:
   virtual ~FormsSide() = default;
-  // Runs PresentWindows from the event loop soon (once, however often it is
-  // asked before that).
-  virtual void SchedulePresent() = 0;
   // Hides or shows the mouse pointer over our windows.
   virtual void ApplyCursorHidden(bool hidden) = 0;
   // The X display the forms are on; nullptr when they are not on X.

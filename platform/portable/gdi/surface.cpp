@@ -42,9 +42,6 @@ struct OurWindow {
   std::vector<Rect> dirty;
 };
 
-// Whether a present is already asked for.
-bool g_presentAsked = false;
-
 struct Registry {
   std::vector<OurWindow> windows = std::vector<OurWindow>(1);  // index 0 unused
 };
@@ -119,13 +116,7 @@ void AddDirty(std::vector<Rect>& list, const Rect& r) {
 }
 
 // Keeps a drawn place for the next present, which the event loop runs.
-void Queue(OurWindow& w, const Rect& r) {
-  AddDirty(w.dirty, r);
-  if (!g_presentAsked) {
-    g_presentAsked = true;
-    if (portable::FormsSide* forms = portable::Forms()) forms->SchedulePresent();
-  }
-}
+void Queue(OurWindow& w, const Rect& r) { AddDirty(w.dirty, r); }
 
 int Clamp(int v) { return std::clamp(v, 0, plat::kMaxImageSide); }
 
@@ -240,7 +231,6 @@ win::HWND FindOurWindow(const char* className, const char* title) {
 }
 
 void PresentWindows() {
-  g_presentAsked = false;
   bool put = false;
   for (OurWindow& w : R().windows) {
     if (!w.used || w.dirty.empty()) continue;

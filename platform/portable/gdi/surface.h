@@ -47,7 +47,8 @@ const std::uint32_t* WindowPixels(win::HWND hwnd, int* width, int* height, int* 
 
 // Puts what was drawn on our windows since the last time on the screen, for
 // the windows the direct path serves (see present.h); the others were told
-// through SurfaceDrawn.
+// through SurfaceDrawn. The forms side runs it whenever the thread goes
+// idle; with nothing drawn it does nothing.
 void PresentWindows();
 // The server lost the picture of a place of a window served directly (an
 // expose): it is put there again at the next present.

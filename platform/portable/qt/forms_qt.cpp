@@ -14,7 +14,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -480,16 +479,8 @@ win::HDC FormDC(Form& form) {
 void ProcessPending() {
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void WaitForEvents(std::int64_t timeoutMs) {
-  // The time-out is an event of its own, so the wait blocks in the event
-  // loop until either comes.
-  QTimer timeout;
-  timeout.setSingleShot(true);
-  timeout.setTimerType(Qt::PreciseTimer);
-  timeout.start(static_cast<int>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000)));
-  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  // A pass that does not wait is idle too.
+  if (!Exiting()) portable::PresentWindows();
 }
 
 void MessageBox(const std::string& text, bool exclamation, const std::string& caption) {

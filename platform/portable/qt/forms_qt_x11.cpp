@@ -4,6 +4,7 @@
 // of the forms (forms_side.h).
 #include <xcb/xcb.h>
 
+#include <QAbstractEventDispatcher>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPointer>
@@ -140,12 +141,6 @@ namespace {
 // What the GDI and the X code ask of the forms.
 class QtFormsSide : public portable::FormsSide {
  public:
-  void SchedulePresent() override {
-    if (Exiting()) return;
-    // A posted call runs in every event loop, a message box's too.
-    QMetaObject::invokeMethod(
-        qApp, [] { portable::PresentWindows(); }, Qt::QueuedConnection);
-  }
   void ApplyCursorHidden(bool hidden) override {
     g_cursorHidden = hidden;
     if (!Exiting()) ApplyCursorToApp();
@@ -178,6 +173,12 @@ class QtFormsSide : public portable::FormsSide {
 void RegisterFormsSide() {
   static QtFormsSide side;
   portable::RegisterFormsSide(&side);
+  // What was drawn reaches the screen before any event loop waits, a
+  // message box's too: no call of its own to post, no wake-up to serve it.
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                   [] {
+                     if (!Exiting()) portable::PresentWindows();
+                   });
   // ShowCursor may have hidden the pointer before the application existed.
   g_cursorHidden = portable::CursorHidden();
   ApplyCursorToApp();
