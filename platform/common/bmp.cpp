@@ -11,8 +11,8 @@
 #include <new>
 #include <utility>
 
-#include "platform/image.h"
 #include "bmp_internal.h"
+#include "platform/image.h"
 
 namespace plat {
 

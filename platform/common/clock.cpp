@@ -20,7 +20,8 @@ namespace {
 ClockMode g_mode = ClockMode::Real;
 
 // Virtual: a fixed start, then whole steps of 15.625 ms.
-constexpr std::int64_t kVirtualStartMillis = 10'000'000;  // about 2.8 hours of uptime
+constexpr std::int64_t kVirtualStartSteps = 640'000;  // about 2.8 hours of uptime
+constexpr std::int64_t kVirtualStartMillis = kVirtualStartSteps * 15'625 / 1000;
 constexpr double kVirtualStartTimeOfDay = 12.0 * 3600.0;  // noon
 std::int64_t g_virtBaseMillis = kVirtualStartMillis;
 double g_virtBaseTimeOfDay = kVirtualStartTimeOfDay;
@@ -74,7 +75,7 @@ std::uint32_t TickCount() {
     case ClockMode::Real:
       break;
   }
-  return native::RealTickCount();
+  return native::TickOfStep(native::RealStep());
 }
 
 float TimeOfDay() {
@@ -109,6 +110,20 @@ std::int64_t MillisUntilTick(std::uint32_t target) {
   const std::uint32_t now = TickCount();
   if (TickReached(now, target)) return 0;
   return static_cast<std::int64_t>(target - now);
+}
+
+std::uint32_t TickReaching(std::uint32_t target) {
+  const std::uint32_t now = TickCount();
+  if (TickReached(now, target)) return now;
+  switch (g_mode) {
+    case ClockMode::Virtual:
+      return native::TickOfStep(native::StepReaching(kVirtualStartSteps + g_virtSteps, target));
+    case ClockMode::Manual:
+      return target;
+    case ClockMode::Real:
+      break;
+  }
+  return native::TickOfStep(native::StepReaching(native::RealStep(), target));
 }
 
 void AdvanceVirtualClockToTick(std::uint32_t target) {

@@ -37,9 +37,10 @@ bool TickReached(std::uint32_t now, std::uint32_t target);
 // `step` has not).
 std::int64_t StepReaching(std::int64_t step, std::uint32_t target);
 
-// The system's clocks.
-std::uint32_t RealTickCount();
-// Real milliseconds until RealTickCount() reaches `target` (0 if it has;
+// The system's clocks: the step the counter is in (its tick is what
+// GetTickCount shows),
+std::int64_t RealStep();
+// real milliseconds until that tick reaches `target` (0 if it has;
 // wrap-safe): a wait of that long ends with the counter there, not short of
 // it, where the counter moves in steps.
 std::int64_t RealMillisUntilTick(std::uint32_t target);

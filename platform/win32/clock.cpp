@@ -20,7 +20,7 @@ namespace {
 std::int64_t StepOf(std::uint32_t ms) { return (std::int64_t{ms} + 1) * 1000 / kTickStepMicros; }
 }  // namespace
 
-std::uint32_t RealTickCount() { return TickOfStep(StepOf(::GetTickCount())); }
+std::int64_t RealStep() { return StepOf(::GetTickCount()); }
 
 // The wait ends where the system's counter reaches the step that reaches
 // the target.

@@ -4,6 +4,7 @@
 #include "saver/stage/garden.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <exception>
 
@@ -132,7 +133,43 @@ void Garden::Frame() {
   // Wrapping, so that frames stay paced where the counter passes 2^31.
   m_lNextTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_lNextTick) +
                                           static_cast<std::uint32_t>(kFrameMillis));
+  WaitThroughIdleFrames();
   m_host.WaitForTick(m_lNextTick);
+}
+
+void Garden::WaitThroughIdleFrames() {
+  // A counted run on the virtual clock keeps every frame's own wait: its
+  // timers fire between frames exactly as the clock passes them.
+  if (plat::GetClockMode() != plat::ClockMode::Real) return;
+  constexpr std::int64_t kMaxIdle = 64;  // a second: the wait stays bounded
+  for (;;) {
+    std::int64_t idle = kMaxIdle;
+    for (Form1* w : Windows()) idle = std::min(idle, w->Scene().IdleFrames());
+    // The last frame of a counted run is drawn as any other.
+    if (m_options.frames >= 0) idle = std::min(idle, m_options.frames - 1 - m_lFramesRun);
+    if (idle <= 0) return;
+    // When each of them starts: one counter step after the other.
+    std::array<std::uint32_t, kMaxIdle> starts{};
+    auto target = static_cast<std::uint32_t>(m_lNextTick);
+    for (std::int64_t i = 0; i < idle; ++i) {
+      starts[static_cast<std::size_t>(i)] = plat::TickReaching(target);
+      target = starts[static_cast<std::size_t>(i)] + static_cast<std::uint32_t>(kFrameMillis);
+    }
+    forms::WaitForEvents(plat::MillisUntilTick(target));
+    // Those that have started run now; they draw nothing. A message may
+    // have changed that (the timer starts a pass): the loop looks again.
+    const std::uint32_t now = win::GetTickCount();
+    for (std::int64_t i = 0; i < idle; ++i) {
+      const std::uint32_t start = starts[static_cast<std::size_t>(i)];
+      if (static_cast<std::int32_t>(now - start) < 0) break;
+      bool still = true;
+      for (Form1* w : Windows()) still = still && w->Scene().IdleFrames() > 0;
+      if (!still) break;
+      ++m_lFramesRun;
+      for (Form1* w : Windows()) w->Scene().DrawFrame(w->hDC());
+      m_lNextTick = static_cast<std::int32_t>(start + static_cast<std::uint32_t>(kFrameMillis));
+    }
+  }
 }
 
 void Garden::Resize(Form1& window, int width, int height) {

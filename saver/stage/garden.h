@@ -54,6 +54,10 @@ class Garden {
   // The monitors of a full-screen show of several, the primary first;
   // none otherwise.
   std::vector<forms::Form::Area> ShowMonitors() const;
+  // The frames that follow and would draw nothing on any monitor run
+  // without the thread waking for each: it sleeps until the first frame that
+  // draws, or until a message comes.
+  void WaitThroughIdleFrames();
   // The end of a run of -frames N: the snapshot, then the end of the show.
   void EndOfRun();
   void WriteSnapshot(const std::string& path);

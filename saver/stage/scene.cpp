@@ -183,12 +183,6 @@ const std::vector<Scene::Box>& Scene::StepChanges(cSpriteBitmaps& sheet, std::in
       .first->second;
 }
 
-bool Scene::Box::Meets(const Box& o) const {
-  using I = std::int64_t;
-  return w > 0 && h > 0 && o.w > 0 && o.h > 0 && x < I{o.x} + o.w && o.x < I{x} + w &&
-         y < I{o.y} + o.h && o.y < I{y} + h;
-}
-
 Scene::Box Scene::Box::Within(const Box& o) const {
   const std::int32_t l = std::max(x, o.x), t = std::max(y, o.y);
   const std::int64_t r = std::min(std::int64_t{x} + w, std::int64_t{o.x} + o.w);
@@ -342,6 +336,15 @@ void Scene::Prepare(win::HDC window) {
   m_pending.list.assign(1, Box{0, 0, m_lScreenWidth, m_lScreenHeight});
   m_bWindowBehind = false;
   m_clean.clear();
+}
+
+std::int64_t Scene::IdleFrames() {
+  if (m_iMode != 0 || !m_pending.list.empty()) return 0;
+  std::int64_t idle = INT64_MAX;
+  // A kind grows on the frame that finds its tick past its period.
+  for (const Kind& k : Kinds())
+    if (k.count > 0) idle = std::min<std::int64_t>(idle, std::max(0, k.period + 1 - k.tick));
+  return idle;
 }
 
 bool Scene::DrawFrame(win::HDC window) {

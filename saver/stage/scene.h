@@ -70,6 +70,9 @@ class Scene {
   bool DrawFrame(win::HDC window);
   // The timer's tick: the next frame begins a mowing pass.
   void StartMowing() { m_iMode = 1; }
+  // How many frames from the next on would draw nothing, unless the timer
+  // ticks first: no kind's turn to grow, nothing left to draw again.
+  std::int64_t IdleFrames();
 
   std::int16_t Mode() const { return m_iMode; }
   std::int32_t Width() const { return m_lScreenWidth; }
@@ -80,7 +83,12 @@ class Scene {
  private:
   struct Box {
     std::int32_t x = 0, y = 0, w = 0, h = 0;
-    bool Meets(const Box& o) const;
+    // Asked hundreds of times a frame: here, to be inlined.
+    bool Meets(const Box& o) const {
+      using I = std::int64_t;
+      return w > 0 && h > 0 && o.w > 0 && o.h > 0 && x < I{o.x} + o.w && o.x < I{x} + w &&
+             y < I{o.y} + o.h && o.y < I{y} + h;
+    }
     Box Within(const Box& o) const;  // the part of this inside o
     Box Joined(const Box& o) const;  // the least box holding both
   };

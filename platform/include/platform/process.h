@@ -84,6 +84,9 @@ std::int64_t ClockMillis();
 // How many real milliseconds remain until TickCount() reaches at least
 // `target` (0 if it already has; wrap-safe). Virtual clock: 0.
 std::int64_t MillisUntilTick(std::uint32_t target);
+// The tick TickCount() shows when it first reaches `target`, which lies
+// ahead (the counter moves in steps); TickCount() once it has reached it.
+std::uint32_t TickReaching(std::uint32_t target);
 // Virtual clock: move the clock forward so that TickCount() reaches `target`
 // (nothing if it already has). Other modes: nothing.
 void AdvanceVirtualClockToTick(std::uint32_t target);

@@ -79,16 +79,14 @@ bool Allocate(portable::present::SurfacePixels& px, int width, int height) {
 }
 
 // A frame's copies to a window lie mostly apart: each place is kept as it
-// comes, for a put of its own (one drawn again at once is kept once). Past
-// kMaxDirty places the new one joins the nearest.
+// comes, for a put of its own, unless it joins the one before at little
+// cost (the bands of one rectangle, one drawn again at once): a put is a
+// request for the server, worth more than a few pixels. Past kMaxDirty
+// places the new one joins the nearest.
 constexpr std::size_t kMaxDirty = 256;
 
 std::int64_t Area(const Rect& r) {
   return static_cast<std::int64_t>(r.w) * static_cast<std::int64_t>(r.h);
-}
-
-bool Contains(const Rect& a, const Rect& b) {
-  return b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w && b.y + b.h <= a.y + a.h;
 }
 
 Rect Union(const Rect& a, const Rect& b) {
@@ -98,7 +96,10 @@ Rect Union(const Rect& a, const Rect& b) {
 }
 
 void AddDirty(std::vector<Rect>& list, const Rect& r) {
-  if (!list.empty() && Contains(list.back(), r)) return;
+  if (!list.empty() && Area(Union(list.back(), r)) * 4 <= (Area(list.back()) + Area(r)) * 5) {
+    list.back() = Union(list.back(), r);
+    return;
+  }
   if (list.size() < kMaxDirty) {
     list.push_back(r);
     return;

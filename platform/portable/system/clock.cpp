@@ -18,7 +18,7 @@ std::int64_t Micros(clockid_t id) {
 }
 }  // namespace
 
-std::uint32_t RealTickCount() { return TickOfStep(Micros(CLOCK_BOOTTIME) / kTickStepMicros); }
+std::int64_t RealStep() { return Micros(CLOCK_BOOTTIME) / kTickStepMicros; }
 
 std::int64_t RealMillisUntilTick(std::uint32_t target) {
   // To the step that reaches the target: a wait of the bare difference
