@@ -89,16 +89,31 @@ void cSprite::RestoreBackground(win::HDC hDC) {
   win::BitBlt(hDC, m_lDrawX, m_lDrawY, m_lWidth, m_lHeight, m_hBackDC, 0, 0, win::SRCCOPY);
 }
 
-void cSprite::RedrawPart(win::HDC hDC, std::int32_t lCell, std::int32_t lPartX, std::int32_t lPartY,
-                         std::int32_t lPartWidth, std::int32_t lPartHeight) {
-  const std::int32_t x = m_lDrawX, y = m_lDrawY;
-  if (m_bBackStored)
-    win::BitBlt(hDC, plat::Add32(x, lPartX), plat::Add32(y, lPartY), lPartWidth, lPartHeight,
-                m_hBackDC, lPartX, lPartY, win::SRCCOPY);
-  m_lPreviousX = x;
-  m_lPreviousY = y;
+void cSprite::RestoreBackgroundPart(win::HDC hDC, const win::RECT& part) {
+  if (!m_bBackStored) return;
+  win::BitBlt(hDC, plat::Add32(m_lDrawX, part.left), plat::Add32(m_lDrawY, part.top),
+              plat::Sub32(part.right, part.left), plat::Sub32(part.bottom, part.top), m_hBackDC,
+              part.left, part.top, win::SRCCOPY);
+}
+
+void cSprite::StoreBackgroundPart(win::HDC hDC, std::int32_t lX, std::int32_t lY,
+                                  const win::RECT& part) {
+  win::BitBlt(m_hBackDC, part.left, part.top, plat::Sub32(part.right, part.left),
+              plat::Sub32(part.bottom, part.top), hDC, plat::Add32(lX, part.left),
+              plat::Add32(lY, part.top), win::SRCCOPY);
+  m_bBackStored = true;
+}
+
+void cSprite::TransparentDrawPart(win::HDC hDC, std::int32_t lX, std::int32_t lY,
+                                  std::int32_t lCell, const win::RECT& part) {
+  m_lPreviousX = m_lDrawX;
+  m_lPreviousY = m_lDrawY;
+  m_lDrawX = lX;
+  m_lDrawY = lY;
   m_lCell = lCell;
-  Sheet().TransparentDrawPart(hDC, x, y, lCell, lPartX, lPartY, lPartWidth, lPartHeight);
+  Sheet().TransparentDrawPart(hDC, lX, lY, lCell, part.left, part.top,
+                              plat::Sub32(part.right, part.left),
+                              plat::Sub32(part.bottom, part.top));
 }
 
 void cSprite::SpriteData(std::shared_ptr<cSpriteBitmaps> cSpriteData) {

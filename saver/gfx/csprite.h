@@ -60,11 +60,13 @@ class cSprite {
   // Puts the saved area back at the last drawn position, once anything has
   // been saved.
   void RestoreBackground(win::HDC hDC);
-  // RestoreBackground and a draw of cell lCell at the same position, within
-  // the part (lPartX, lPartY, lPartWidth, lPartHeight) of the cell only.
-  // Recorded as a draw of the whole cell there.
-  void RedrawPart(win::HDC hDC, std::int32_t lCell, std::int32_t lPartX, std::int32_t lPartY,
-                  std::int32_t lPartWidth, std::int32_t lPartHeight);
+  // The same three within a part of the cell-sized area only (left, top,
+  // right, bottom from its corner). A stored part counts as a stored
+  // background; the draw is recorded as a whole one.
+  void RestoreBackgroundPart(win::HDC hDC, const win::RECT& part);
+  void StoreBackgroundPart(win::HDC hDC, std::int32_t lX, std::int32_t lY, const win::RECT& part);
+  void TransparentDrawPart(win::HDC hDC, std::int32_t lX, std::int32_t lY, std::int32_t lCell,
+                           const win::RECT& part);
   // Sets the sheet; a null sheet raises ObjectNotSet.
   void SpriteData(std::shared_ptr<cSpriteBitmaps> cSpriteData);
 

@@ -492,9 +492,15 @@ void Scene::GrowingFrame(win::HDC window) {
         }
     }
 
-  // The logo is lifted when the garden under it is touched, and laid on it
-  // again at the end.
-  const bool lifted = touched.Meets(logoBox);
+  // The logo is lifted where the garden under it is touched, and laid on it
+  // again there at the end.
+  Box lift;
+  for (const Box& t : touched.list) {
+    const Box part = t.Within(logoBox);
+    if (part.w > 0 && part.h > 0) lift = lift.w > 0 ? lift.Joined(part) : part;
+  }
+  const bool lifted = lift.w > 0;
+  const win::RECT liftPart = Box{lift.x - logoBox.x, lift.y - logoBox.y, lift.w, lift.h}.Rect();
 
   // Where the garden may change, overlapping places joined, within the
   // screen.
@@ -518,7 +524,7 @@ void Scene::GrowingFrame(win::HDC window) {
   // comparing; elsewhere (or with too much to keep) the plain copies.
   const bool compare = !m_bWindowBehind && KeepBefore(areas);
 
-  if (lifted) logo.RestoreBackground(stage);
+  if (lifted) logo.RestoreBackgroundPart(stage, liftPart);
   std::vector<Box> redrawn;  // the parts of the steps drawn alone
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     for (std::size_t i = firstStep[k]; i < firstStep[k + 1]; ++i) {
@@ -534,7 +540,8 @@ void Scene::GrowingFrame(win::HDC window) {
         // Each part costs four transfers: a few wide ones, rather than
         // many that fit the changes closely.
         for (const Box& b : StepChanges(*kinds[k].sheet, steps[i].cellWas, s.Cell(), 0, 0)) {
-          s.RedrawPart(stage, s.Cell(), b.x, b.y, b.w, b.h);
+          s.RestoreBackgroundPart(stage, b.Rect());
+          s.TransparentDrawPart(stage, s.X(), s.Y(), s.Cell(), b.Rect());
           redrawn.push_back({s.X() + b.x, s.Y() + b.y, b.w, b.h});
         }
         continue;
@@ -549,8 +556,8 @@ void Scene::GrowingFrame(win::HDC window) {
     DrawFlowers(flowers, drawn, firstFlower[k], firstFlower[k + 1]);
   }
   if (lifted) {
-    logo.StoreBackground(stage, logo.X(), logo.Y());
-    logo.TransparentDraw(stage, logo.X(), logo.Y(), logo.Cell(), false);
+    logo.StoreBackgroundPart(stage, logo.X(), logo.Y(), liftPart);
+    logo.TransparentDrawPart(stage, logo.X(), logo.Y(), logo.Cell(), liftPart);
   }
 
   if (compare) {

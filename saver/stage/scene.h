@@ -91,6 +91,7 @@ class Scene {
     }
     Box Within(const Box& o) const;  // the part of this inside o
     Box Joined(const Box& o) const;  // the least box holding both
+    win::RECT Rect() const { return {x, y, x + w, y + h}; }
   };
   // Rectangles, each kept as it came: "meets" asks about their union.
   struct Boxes {
