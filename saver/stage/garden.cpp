@@ -145,7 +145,7 @@ void Garden::WaitThroughIdleFrames() {
   for (;;) {
     std::int64_t idle = kMaxIdle;
     for (Form1* w : Windows()) idle = std::min(idle, w->Scene().IdleFrames());
-    // The last frame of a counted run is drawn as any other.
+    // A counted run ends after its last frame: none beyond it runs here.
     if (m_options.frames >= 0) idle = std::min(idle, m_options.frames - 1 - m_lFramesRun);
     if (idle <= 0) return;
     // When each of them starts: one counter step after the other.
