@@ -24,7 +24,6 @@ namespace {
 
 QApplication* g_app = nullptr;  // lives for the whole run
 QTimer* g_wakeup = nullptr;
-QTimer* g_waitEnd = nullptr;  // the time-out of WaitForEvents
 bool g_exiting = false;
 
 // Alt+F4 closes a form as the system's close command does, also where no
@@ -122,19 +121,18 @@ void Init() {
   g_wakeup->setSingleShot(true);
   g_wakeup->setTimerType(Qt::PreciseTimer);
   QObject::connect(g_wakeup, &QTimer::timeout, [] { RunFromNative(internal::WakeupFired); });
-  g_waitEnd = new QTimer(g_app);
-  g_waitEnd->setSingleShot(true);
-  g_waitEnd->setTimerType(Qt::PreciseTimer);
   RegisterFormsSide();
 }
 
 void WaitForEvents(std::int64_t timeoutMs) {
   // The time-out is an event of its own, so the wait blocks in the event
-  // loop until either comes; one timer serves every wait (a frame waits
-  // once).
-  g_waitEnd->start(static_cast<int>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000)));
+  // loop until either comes. A timer of each wait's own: a wait inside an
+  // event of another keeps that one's time-out as it was.
+  QTimer timeout;
+  timeout.setSingleShot(true);
+  timeout.setTimerType(Qt::PreciseTimer);
+  timeout.start(static_cast<int>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000)));
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  g_waitEnd->stop();
 }
 
 void ArmWakeup(std::int64_t ms) {
