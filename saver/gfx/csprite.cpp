@@ -57,17 +57,12 @@ bool cSprite::BltInTwo() const {
 }
 
 void cSprite::StoreBackground(win::HDC hDC, std::int32_t lX, std::int32_t lY) {
-  win::BitBlt(m_hBackDC, 0, 0, m_lWidth, m_lHeight, hDC, lX, lY, win::SRCCOPY);
-  m_bBackStored = true;
+  StoreBackgroundPart(hDC, lX, lY, Whole());
 }
 
 void cSprite::TransparentDraw(win::HDC hDC, std::int32_t lX, std::int32_t lY, std::int32_t lCell,
                               bool bUseBuildDC) {
-  m_lPreviousX = m_lDrawX;
-  m_lPreviousY = m_lDrawY;
-  m_lDrawX = lX;
-  m_lDrawY = lY;
-  m_lCell = lCell;
+  RecordDraw(lX, lY, lCell);
   Sheet().TransparentDraw(hDC, lX, lY, lCell, bUseBuildDC);
 }
 
@@ -84,10 +79,7 @@ void cSprite::Create(win::HDC hDC) {
   }
 }
 
-void cSprite::RestoreBackground(win::HDC hDC) {
-  if (!m_bBackStored) return;
-  win::BitBlt(hDC, m_lDrawX, m_lDrawY, m_lWidth, m_lHeight, m_hBackDC, 0, 0, win::SRCCOPY);
-}
+void cSprite::RestoreBackground(win::HDC hDC) { RestoreBackgroundPart(hDC, Whole()); }
 
 void cSprite::RestoreBackgroundPart(win::HDC hDC, const win::RECT& part) {
   if (!m_bBackStored) return;
@@ -106,14 +98,18 @@ void cSprite::StoreBackgroundPart(win::HDC hDC, std::int32_t lX, std::int32_t lY
 
 void cSprite::TransparentDrawPart(win::HDC hDC, std::int32_t lX, std::int32_t lY,
                                   std::int32_t lCell, const win::RECT& part) {
+  RecordDraw(lX, lY, lCell);
+  Sheet().TransparentDrawPart(hDC, lX, lY, lCell, part.left, part.top,
+                              plat::Sub32(part.right, part.left),
+                              plat::Sub32(part.bottom, part.top));
+}
+
+void cSprite::RecordDraw(std::int32_t lX, std::int32_t lY, std::int32_t lCell) {
   m_lPreviousX = m_lDrawX;
   m_lPreviousY = m_lDrawY;
   m_lDrawX = lX;
   m_lDrawY = lY;
   m_lCell = lCell;
-  Sheet().TransparentDrawPart(hDC, lX, lY, lCell, part.left, part.top,
-                              plat::Sub32(part.right, part.left),
-                              plat::Sub32(part.bottom, part.top));
 }
 
 void cSprite::SpriteData(std::shared_ptr<cSpriteBitmaps> cSpriteData) {

@@ -72,6 +72,10 @@ class cSprite {
 
  private:
   void ReleaseBackground();
+  // The cell-sized area as a part of itself.
+  win::RECT Whole() const { return {0, 0, m_lWidth, m_lHeight}; }
+  // A draw at (lX, lY): the last position becomes the previous one.
+  void RecordDraw(std::int32_t lX, std::int32_t lY, std::int32_t lCell);
   // The sheet, or ObjectNotSet when there is none.
   cSpriteBitmaps& Sheet() const;
 
