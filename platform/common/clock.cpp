@@ -21,7 +21,7 @@ ClockMode g_mode = ClockMode::Real;
 
 // Virtual: a fixed start, then whole steps of 15.625 ms.
 constexpr std::int64_t kVirtualStartSteps = 640'000;  // about 2.8 hours of uptime
-constexpr std::int64_t kVirtualStartMillis = kVirtualStartSteps * 15'625 / 1000;
+constexpr std::int64_t kVirtualStartMillis = kVirtualStartSteps * native::kTickStepMicros / 1000;
 constexpr double kVirtualStartTimeOfDay = 12.0 * 3600.0;  // noon
 std::int64_t g_virtBaseMillis = kVirtualStartMillis;
 double g_virtBaseTimeOfDay = kVirtualStartTimeOfDay;
