@@ -119,6 +119,13 @@ void WaitForTick(std::int32_t target) {
   // Compared on the wrapping counter: the wait ends once the target time
   // has passed, also where the tick count passes 2^31 or 2^32.
   const auto reached = [t] { return static_cast<std::int32_t>(win::GetTickCount() - t) >= 0; };
+  if (plat::GetClockMode() == plat::ClockMode::Real) {
+    // A wait serves the messages already pending before it blocks: until
+    // the tick it is the pass and the waiting in one, with one wake-up.
+    if (reached()) forms::DoEvents();
+    while (!reached()) forms::WaitForEvents(plat::MillisUntilTick(t));
+    return;
+  }
   forms::DoEvents();
   while (!reached()) {
     if (plat::GetClockMode() == plat::ClockMode::Virtual) {
@@ -126,7 +133,6 @@ void WaitForTick(std::int32_t target) {
       forms::DoEvents();
       continue;
     }
-    // Processes the messages that come while it waits.
     forms::WaitForEvents(plat::MillisUntilTick(t));
   }
 }

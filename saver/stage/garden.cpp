@@ -129,25 +129,34 @@ void Garden::Frame() {
   // One frame of every monitor's garden, then the messages of them all.
   for (Form1* w : Windows())
     if (w->Scene().DrawFrame(w->hDC())) w->TimerChMode.SetEnabled(true);
-  forms::DoEvents();
+  // On the real clock the wait that follows serves the pending messages
+  // before it blocks (and the frame reaches the screen then): a pass of its
+  // own here would find what that one finds, a wake-up's work twice.
+  const bool real = plat::GetClockMode() == plat::ClockMode::Real;
+  if (!real) forms::DoEvents();
   // Wrapping, so that frames stay paced where the counter passes 2^31.
   m_lNextTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_lNextTick) +
                                           static_cast<std::uint32_t>(kFrameMillis));
-  WaitThroughIdleFrames();
+  // After the wait through frames that draw nothing, the next frame's tick
+  // has come: its messages were served on waking.
+  if (WaitThroughIdleFrames() &&
+      static_cast<std::int32_t>(win::GetTickCount() - static_cast<std::uint32_t>(m_lNextTick)) >= 0)
+    return;
   m_host.WaitForTick(m_lNextTick);
 }
 
-void Garden::WaitThroughIdleFrames() {
+bool Garden::WaitThroughIdleFrames() {
   // A counted run on the virtual clock keeps every frame's own wait: its
   // timers fire between frames exactly as the clock passes them.
-  if (plat::GetClockMode() != plat::ClockMode::Real) return;
+  if (plat::GetClockMode() != plat::ClockMode::Real) return false;
+  bool waited = false;
   constexpr std::int64_t kMaxIdle = 64;  // a second: the wait stays bounded
   for (;;) {
     std::int64_t idle = kMaxIdle;
     for (Form1* w : Windows()) idle = std::min(idle, w->Scene().IdleFrames());
     // A counted run ends after its last frame: none beyond it runs here.
     if (m_options.frames >= 0) idle = std::min(idle, m_options.frames - 1 - m_lFramesRun);
-    if (idle <= 0) return;
+    if (idle <= 0) return waited;
     // When each of them starts: one counter step after the other.
     std::array<std::uint32_t, kMaxIdle> starts{};
     auto target = static_cast<std::uint32_t>(m_lNextTick);
@@ -156,6 +165,7 @@ void Garden::WaitThroughIdleFrames() {
       target = starts[static_cast<std::size_t>(i)] + static_cast<std::uint32_t>(kFrameMillis);
     }
     forms::WaitForEvents(plat::MillisUntilTick(target));
+    waited = true;
     // Those that have started run now; they draw nothing. A message may
     // have changed that (the timer starts a pass): the loop looks again.
     const std::uint32_t now = win::GetTickCount();

@@ -56,8 +56,9 @@ class Garden {
   std::vector<forms::Form::Area> ShowMonitors() const;
   // The frames that follow and would draw nothing on any monitor run
   // without the thread waking for each: it sleeps until the first frame that
-  // draws, or until a message comes.
-  void WaitThroughIdleFrames();
+  // draws, or until a message comes. True when it waited: the messages
+  // were served, and only frames that draw nothing ran since.
+  bool WaitThroughIdleFrames();
   // The end of a run of -frames N: the snapshot, then the end of the show.
   void EndOfRun();
   void WriteSnapshot(const std::string& path);

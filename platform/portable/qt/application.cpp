@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gdi/surface.h"
 #include "platform/process.h"
 #include "platform/rules.h"
 #include "process_internal.h"
@@ -127,12 +128,17 @@ void Init() {
 void WaitForEvents(std::int64_t timeoutMs) {
   // The time-out is an event of its own, so the wait blocks in the event
   // loop until either comes. A timer of each wait's own: a wait inside an
-  // event of another keeps that one's time-out as it was.
-  QTimer timeout;
-  timeout.setSingleShot(true);
-  timeout.setTimerType(Qt::PreciseTimer);
-  timeout.start(static_cast<int>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000)));
+  // event of another keeps that one's time-out as it was. The timers are
+  // the ids of one object that ignores them, not an object per wait: a show
+  // waits 40 to 64 times a second.
+  static QObject* const timeouts = new QObject;  // lives to the end, as the app
+  // What was drawn goes out first, also where the wait does not block (and
+  // so never reaches the idle moment that puts it).
+  if (!Exiting()) portable::PresentWindows();
+  const int id = timeouts->startTimer(
+      static_cast<int>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000)), Qt::PreciseTimer);
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  if (id != 0) timeouts->killTimer(id);
 }
 
 void ArmWakeup(std::int64_t ms) {

@@ -66,7 +66,7 @@ void WatchHostWindow(unsigned long id) {
   const int fd = portable::x11::WatchWindowSize(id);
   if (fd < 0 || notifier) return;
   notifier = new QSocketNotifier(fd, QSocketNotifier::Read, qApp);
-  QObject::connect(notifier, &QSocketNotifier::activated, [] { portable::present::Flush(); });
+  QObject::connect(notifier, &QSocketNotifier::activated, [] { portable::present::Read(); });
 }
 
 }  // namespace

@@ -119,13 +119,14 @@ int BitsPerPixel(std::uint8_t depth) {
   return 0;
 }
 
-void Flush() {
-  xcb_connection_t* c = Connection();
-  if (!c) return;
-  // Besides errors (a window that went away under us), only the size
-  // changes of watched windows come: the forms side is told to follow them.
+namespace {
+
+// Passes on what came back: errors are dropped, the size changes of watched
+// windows go to the forms side.
+template <typename Next>
+void Drain(xcb_connection_t* c, Next next) {
   bool resized = false;
-  while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+  while (xcb_generic_event_t* e = next(c)) {
     if ((e->response_type & 0x7F) == XCB_CONFIGURE_NOTIFY) {
       const auto* n = reinterpret_cast<const xcb_configure_notify_event_t*>(e);
       const auto& w = S().watched;
@@ -133,8 +134,22 @@ void Flush() {
     }
     std::free(e);
   }
-  xcb_flush(c);
   if (resized && Forms()) Forms()->WatchedWindowResized();
+}
+
+}  // namespace
+
+void Flush() {
+  xcb_connection_t* c = Connection();
+  if (!c) return;
+  // Writing reads too whatever the server has sent by then, so what came
+  // back is taken from what was read: no read of its own each frame.
+  xcb_flush(c);
+  Drain(c, xcb_poll_for_queued_event);
+}
+
+void Read() {
+  if (xcb_connection_t* c = Connection()) Drain(c, xcb_poll_for_event);
 }
 
 int WatchWindowSize(unsigned long xid) {

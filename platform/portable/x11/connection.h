@@ -35,8 +35,10 @@ bool QueryWindow(unsigned long xid, WindowInfo* info);
 int BitsPerPixel(std::uint8_t depth);
 
 // Sends what was asked; errors that came back for requests nobody waits on
-// (a window that went away under us) are read and dropped here, and only
-// here, and the size changes of watched windows are passed on.
+// (a window that went away under us) are dropped here and in Read, and
+// only there, and the size changes of watched windows are passed on.
 void Flush();
+// Reads what the server sent (the connection is readable): the same.
+void Read();
 
 }  // namespace portable::x11

@@ -286,5 +286,6 @@ bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
 }
 
 void Flush() { x11::Flush(); }
+void Read() { x11::Read(); }
 
 }  // namespace portable::present

@@ -61,5 +61,7 @@ bool Put(unsigned long xid, const SurfacePixels& px, int width, int height,
 // Sends what was put; errors the server sent back are read and dropped, news
 // of watched windows passed on (x11.h).
 void Flush();
+// Reads what the server sent, when the connection has something to read.
+void Read();
 
 }  // namespace portable::present
