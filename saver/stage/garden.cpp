@@ -129,11 +129,9 @@ void Garden::Frame() {
   // One frame of every monitor's garden, then the messages of them all.
   for (Form1* w : Windows())
     if (w->Scene().DrawFrame(w->hDC())) w->TimerChMode.SetEnabled(true);
-  // On the real clock the wait that follows serves the pending messages
-  // before it blocks (and the frame reaches the screen then): a pass of its
-  // own here would find what that one finds, a wake-up's work twice.
-  const bool real = plat::GetClockMode() == plat::ClockMode::Real;
-  if (!real) forms::DoEvents();
+  // The frame reaches the screen here (Wine puts a window's pixels when
+  // the thread looks for messages and finds none).
+  forms::DoEvents();
   // Wrapping, so that frames stay paced where the counter passes 2^31.
   m_lNextTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_lNextTick) +
                                           static_cast<std::uint32_t>(kFrameMillis));

@@ -417,8 +417,9 @@ int MsgBox(const std::string& text, int style, const std::string& caption);
 
 // Processes every pending message once (and every timer that is due).
 void DoEvents();
-// Waits until a message arrives or `timeoutMs` has passed, processing what
-// arrives; never spins.
+// Processes the pending messages as DoEvents does, then waits until a
+// message arrives or `timeoutMs` has passed, processing what arrives; never
+// spins.
 void WaitForEvents(std::int64_t timeoutMs);
 // The program's message loop after its entry procedure has returned: serves
 // the open forms until the program ends; ends it (exit code 0) as soon as no
