@@ -387,11 +387,9 @@ void Scene::DrawFlowers(const std::vector<cSprite*>& flowers, const std::vector<
 
 void Scene::GrowingFrame(win::HDC window) {
   const std::array<Kind, 4> kinds = Kinds();
-  // No kind's turn to grow and nothing left to draw again: the frame
-  // changes no pixel, only the ticks count.
-  if (m_pending.list.empty() && std::none_of(kinds.begin(), kinds.end(), [](const Kind& k) {
-        return k.tick > k.period && k.count > 0;
-      })) {
+  // A frame that draws nothing (no kind's turn to grow, nothing left to
+  // draw again) changes no pixel: only the ticks count.
+  if (IdleFrames() > 0) {
     for (const Kind& kind : kinds) kind.tick = plat::To16(kind.tick + 1);
     return;
   }
