@@ -668,6 +668,11 @@ void DoEvents() {
   internal::RethrowHeld();
 }
 
+void ShowDrawn() {
+  Init();
+  if (!backend::ShowDrawn()) DoEvents();
+}
+
 void WaitForEvents(std::int64_t timeoutMs) {
   Init();
   CollectFreed();

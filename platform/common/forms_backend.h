@@ -58,6 +58,9 @@ void FocusControl(Control& c);
 bool ControlHasFocus(const Control& c);
 
 void ProcessPending();
+// Puts what was drawn on the screen without a pass of the messages; false
+// where only such a pass does.
+bool ShowDrawn();
 void WaitForEvents(std::int64_t timeoutMs);
 // Calls forms::internal::FireDueTimers() after about `ms` milliseconds, also
 // inside modal loops; a new call replaces the old one; ms < 0 cancels.

@@ -606,6 +606,11 @@ void ProcessPending() {
   }
 }
 
+bool ShowDrawn() {
+  // A window's pixels reach the screen when its thread looks for messages.
+  return false;
+}
+
 void WaitForEvents(std::int64_t timeoutMs) {
   const DWORD ms = static_cast<DWORD>(std::clamp<std::int64_t>(timeoutMs, 0, 24 * 3600 * 1000));
   // Blocks until input or a timer arrives (also input already seen but not

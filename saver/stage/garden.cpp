@@ -134,9 +134,9 @@ void Garden::Frame() {
   // One frame of every monitor's garden, then the messages of them all.
   for (Form1* w : Windows())
     if (w->Scene().DrawFrame(w->hDC())) w->TimerChMode.SetEnabled(true);
-  // The frame reaches the screen here (Wine puts a window's pixels when
-  // the thread looks for messages and finds none).
-  forms::DoEvents();
+  // The frame reaches the screen here; the wait that follows serves the
+  // messages.
+  forms::ShowDrawn();
   // Wrapping, so that frames stay paced where the counter passes 2^31.
   m_lNextTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_lNextTick) +
                                           static_cast<std::uint32_t>(kFrameMillis));

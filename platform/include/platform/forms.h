@@ -421,6 +421,12 @@ void DoEvents();
 // message arrives or `timeoutMs` has passed, processing what arrives; never
 // spins.
 void WaitForEvents(std::int64_t timeoutMs);
+// Puts on the screen what the forms' device contexts drew since the last
+// time, as a frame of an animation ends. Windows shows a window's pixels
+// when its thread looks for messages, so there it is a pass of DoEvents;
+// where drawn pixels can go out by themselves, they do, and the messages
+// wait for the next DoEvents or WaitForEvents.
+void ShowDrawn();
 // The program's message loop after its entry procedure has returned: serves
 // the open forms until the program ends; ends it (exit code 0) as soon as no
 // form is loaded any more.

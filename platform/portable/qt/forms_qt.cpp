@@ -483,6 +483,11 @@ void ProcessPending() {
   if (!Exiting()) portable::PresentWindows();
 }
 
+bool ShowDrawn() {
+  if (!Exiting()) portable::PresentWindows();
+  return true;
+}
+
 void MessageBox(const std::string& text, bool exclamation, const std::string& caption) {
   const QMessageBox::Icon icon = exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
   QWidget* owner = QApplication::activeWindow();
