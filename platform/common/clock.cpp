@@ -31,18 +31,16 @@ std::int64_t VirtualMillis() {
   return g_virtBaseMillis + g_virtSteps * native::kTickStepMicros / 1000;
 }
 
-using native::TickReached;
-
 }  // namespace
+
+bool TickReached(std::uint32_t now, std::uint32_t target) {
+  return static_cast<std::int32_t>(now - target) >= 0;
+}
 
 namespace native {
 
 std::uint32_t TickOfStep(std::int64_t step) {
   return static_cast<std::uint32_t>(step * kTickStepMicros / 1000);
-}
-
-bool TickReached(std::uint32_t now, std::uint32_t target) {
-  return static_cast<std::int32_t>(now - target) >= 0;
 }
 
 std::int64_t StepReaching(std::int64_t step, std::uint32_t target) {

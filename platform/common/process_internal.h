@@ -31,8 +31,6 @@ void SetSessionEndNotifier(void (*notify)());
 // floor(n * 15.625) (on the wrapping 32-bit counter).
 constexpr std::int64_t kTickStepMicros = 15'625;
 std::uint32_t TickOfStep(std::int64_t step);
-// True once `now` has reached `target` on the wrapping 32-bit counter.
-bool TickReached(std::uint32_t now, std::uint32_t target);
 // The first step after `step` whose tick reaches `target` (which the tick of
 // `step` has not).
 std::int64_t StepReaching(std::int64_t step, std::uint32_t target);

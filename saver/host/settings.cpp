@@ -116,9 +116,8 @@ std::string ReadRegistryString(std::int32_t root, const std::string& subkey,
 
 void WaitForTick(std::int32_t target) {
   const auto t = static_cast<std::uint32_t>(target);
-  // Compared on the wrapping counter: the wait ends once the target time
-  // has passed, also where the tick count passes 2^31 or 2^32.
-  const auto reached = [t] { return static_cast<std::int32_t>(win::GetTickCount() - t) >= 0; };
+  // The wait ends once the target time has passed, on the wrapping counter.
+  const auto reached = [t] { return plat::TickReached(win::GetTickCount(), t); };
   if (plat::GetClockMode() == plat::ClockMode::Real) {
     // A wait serves the messages already pending before it blocks: until
     // the tick it is the pass and the waiting in one, with one wake-up.

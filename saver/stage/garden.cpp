@@ -18,11 +18,6 @@ namespace {
 
 constexpr std::int32_t kFrameMillis = 5;
 
-// Whether the counter has reached `target`, compared as it wraps.
-bool Reached(std::uint32_t now, std::uint32_t target) {
-  return static_cast<std::int32_t>(now - target) >= 0;
-}
-
 // The desktop's monitors, the primary first, then from left to right and
 // top to bottom: the same order on every system.
 std::vector<forms::Form::Area> DesktopMonitors() {
@@ -143,7 +138,7 @@ void Garden::Frame() {
   // After the wait through frames that draw nothing, the next frame's tick
   // has come: its messages were served on waking.
   if (WaitThroughIdleFrames() &&
-      Reached(win::GetTickCount(), static_cast<std::uint32_t>(m_lNextTick)))
+      plat::TickReached(win::GetTickCount(), static_cast<std::uint32_t>(m_lNextTick)))
     return;
   m_host.WaitForTick(m_lNextTick);
 }
@@ -174,7 +169,7 @@ bool Garden::WaitThroughIdleFrames() {
     const std::uint32_t now = win::GetTickCount();
     for (std::int64_t i = 0; i < idle; ++i) {
       const std::uint32_t start = starts[static_cast<std::size_t>(i)];
-      if (!Reached(now, start)) break;
+      if (!plat::TickReached(now, start)) break;
       bool still = true;
       for (Form1* w : Windows()) still = still && w->Scene().IdleFrames() > 0;
       if (!still) break;

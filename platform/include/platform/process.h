@@ -81,6 +81,9 @@ std::uint32_t TickCount();
 float TimeOfDay();
 // The clock's own milliseconds, at full resolution (the timers' time base).
 std::int64_t ClockMillis();
+// True once `now` has reached `target` on the wrapping 32-bit counter (also
+// where it passes 2^31 or 2^32).
+bool TickReached(std::uint32_t now, std::uint32_t target);
 // How many real milliseconds remain until TickCount() reaches at least
 // `target` (0 if it already has; wrap-safe). Virtual clock: 0.
 std::int64_t MillisUntilTick(std::uint32_t target);
